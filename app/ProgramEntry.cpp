@@ -1,0 +1,6 @@
+#include "app/ProgramEntry.h"
+
+std::unique_ptr<TForm1> CreateForms()
+{
+    return std::make_unique<TForm1>();
+}

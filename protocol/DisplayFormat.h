@@ -1,0 +1,31 @@
+// Number texts shown in the windows.
+//
+// general: the value widened to double, up to 15 significant digits, the
+//   shortest form without exponent where possible (23.7f -> 23.7000007629395,
+//   21.5 -> 21.5).
+// fixed: rounded to `precision` significant digits, then shown with `digits`
+//   decimals (153 / 15.326 -> 9.98).
+// The decimal separator starts as "." and turns "," once recording starts;
+// CSV files never use this class.
+#pragma once
+
+#include <QChar>
+#include <QString>
+
+namespace obr9 {
+
+class DisplayFormat {
+public:
+    QChar decimalSeparator() const { return decimalSeparator_; }
+    void setDecimalSeparator(QChar separator) { decimalSeparator_ = separator; }
+
+    QString general(double value) const;
+    QString fixed(double value, int precision = 4, int digits = 2) const;
+
+private:
+    QString withSeparator(const char* text, int length) const;
+
+    QChar decimalSeparator_ = QLatin1Char('.');
+};
+
+} // namespace obr9

@@ -1,0 +1,174 @@
+#include "protocol/MeasurementDecoder.h"
+
+#include "protocol/DeviceText.h"
+#include "protocol/Frames.h"
+
+#include <bit>
+#include <cmath>
+#include <limits>
+
+namespace obr9 {
+
+namespace {
+
+MeasurementListener& silentListener()
+{
+    static MeasurementListener none;
+    return none;
+}
+
+const QString kDegreesCelsius = QStringLiteral(u"\u00B0C");
+
+// Raw counts outside -150..300 half degrees (-75..150 degC) are not believed.
+constexpr float kLowestRaw = -150.0f;
+constexpr float kHighestRaw = 300.0f;
+
+float littleEndianFloat(const uint8_t* p)
+{
+    const uint32_t bits = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                          uint32_t(p[3]) << 24;
+    return std::bit_cast<float>(bits);
+}
+
+} // namespace
+
+int32_t truncateToInt32(double value)
+{
+    if (std::isnan(value))
+        return 0;
+    if (value >= 2147483647.0)
+        return std::numeric_limits<int32_t>::max();
+    if (value <= -2147483648.0)
+        return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(value);
+}
+
+MeasurementDecoder::MeasurementDecoder(DeviceState& state, TemperatureHistory& temperatures,
+                                       VoltageHistory& voltage, const DisplayFormat& format,
+                                       MeasurementListener* listener)
+    : state_(state)
+    , temperatures_(temperatures)
+    , voltage_(voltage)
+    , format_(format)
+    , listener_(listener)
+{
+}
+
+MeasurementListener& MeasurementDecoder::listener()
+{
+    return listener_ ? *listener_ : silentListener();
+}
+
+float MeasurementDecoder::voltsFromRaw(uint16_t raw)
+{
+    return static_cast<float>(static_cast<long double>(raw) / 15.326L);
+}
+
+void MeasurementDecoder::decode(uint8_t frameType, const uint8_t* payload)
+{
+    switch (FrameType(frameType)) {
+    case FrameType::EightTemperatures:
+        decodeEightTemperatures(payload);
+        break;
+    case FrameType::InputsOutputs:
+        decodeInputsOutputs(payload);
+        break;
+    case FrameType::TemperatureHumidity:
+        decodeTemperatureHumidity(payload);
+        break;
+    case FrameType::Voltage:
+        decodeVoltage(payload);
+        break;
+    default:
+        break; // consumed and ignored
+    }
+}
+
+void MeasurementDecoder::switchKind(int8_t kind)
+{
+    if (state_.temperatureKind == kind)
+        return;
+    state_.temperatureKind = kind;
+    listener().temperatureKindChanged(kind);
+}
+
+void MeasurementDecoder::decodeInputsOutputs(const uint8_t* payload)
+{
+    InputsOutputs io;
+    io.status = payload[0];
+    io.in2Active = io.status & 0x01;
+    io.in1Active = io.status & 0x02;
+    io.out1On = io.status & 0x04;
+    io.out2On = io.status & 0x08;
+    state_.out1On = io.out1On;
+    state_.out2On = io.out2On;
+    listener().inputsOutputsChanged(io);
+
+    const float value = float(io.status);
+    listener().recordValues(&value, 1, RecordInputsOutputs);
+}
+
+void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
+{
+    switchKind(EightTemperatureSensor);
+
+    float recorded[8];
+    for (int k = 0; k < 8; ++k) {
+        const int16_t word = int16_t(uint16_t(payload[2 * k] << 8 | payload[2 * k + 1]));
+        float raw = float(word);
+        // The recording keeps what the controller said, before the range test.
+        recorded[k] = raw * 0.5f;
+
+        if (raw > kHighestRaw || raw < kLowestRaw)
+            raw = float(temperatures_.previous(k));
+        temperatures_.store(k, truncateToInt32(raw));
+        const float value = raw * 0.5f;
+
+        const QByteArray name =
+            fieldText(payload + kChannelNameOffset + kChannelNameWidth * k, kChannelNameWidth);
+        state_.channelNames[size_t(k)] = name;
+        const QString shownName = deviceText(name);
+        listener().temperatureChannelShown(
+            k, shownName,
+            shownName + QLatin1Char('=') + format_.general(double(value)) + kDegreesCelsius);
+        state_.lastTemperatures[size_t(k)] = value;
+    }
+
+    listener().recordValues(recorded, 8, state_.temperatureKind);
+    listener().temperatureSampleStored();
+    temperatures_.advance();
+}
+
+void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
+{
+    switchKind(TemperatureHumiditySensor);
+
+    const float humidity = littleEndianFloat(payload);
+    const float temperature = littleEndianFloat(payload + 4);
+
+    listener().temperatureHumidityShown(
+        QStringLiteral("Temperature=") + format_.general(double(temperature)) + kDegreesCelsius,
+        QStringLiteral("Humidity=") + format_.general(double(humidity)) + QLatin1Char('%'));
+
+    temperatures_.store(0, truncateToInt32(2.0 * double(temperature)));
+    temperatures_.store(1, truncateToInt32(2.0 * double(humidity)));
+
+    const float values[2] = {temperature, humidity};
+    listener().recordValues(values, 2, state_.temperatureKind);
+    listener().temperatureSampleStored();
+    temperatures_.advance();
+}
+
+void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
+{
+    const uint16_t raw = uint16_t(payload[0] | payload[1] << 8);
+    voltage_.store(0, raw);
+
+    const float volts = voltsFromRaw(raw);
+    listener().voltageShown(format_.fixed(double(volts)) + QLatin1Char('V'));
+    listener().recordValues(&volts, 1, RecordVoltage);
+    listener().voltageSampleStored();
+    voltage_.advance();
+}
+
+} // namespace obr9
