@@ -67,11 +67,12 @@ QString DisplayFormat::fixed(double value, int precision, int digits) const
         n = tidyExponent(buffer, n);
         return withSeparator(buffer, n);
     }
-    const int n = std::snprintf(buffer, sizeof buffer, "%.*f", digits, rounded);
-    QString text = withSeparator(buffer, n);
-    if (text.startsWith(QLatin1Char('-')) && rounded == 0.0)
-        text.remove(0, 1); // no "-0.00"
-    return text;
+    int n = std::snprintf(buffer, sizeof buffer, "%.*f", digits, rounded);
+    if (buffer[0] == '-' && std::strtod(buffer, nullptr) == 0.0) {
+        std::memmove(buffer, buffer + 1, size_t(n)); // no "-0.00"
+        --n;
+    }
+    return withSeparator(buffer, n);
 }
 
 } // namespace obr9
