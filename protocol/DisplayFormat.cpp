@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace obr9 {
@@ -24,55 +22,84 @@ int tidyExponent(char* text, int length)
     char* e = static_cast<char*>(std::memchr(text, 'e', size_t(length)));
     if (!e)
         return length;
-    const int mantissa = int(e - text);
-    const char sign = e[1];
-    int exponent = std::atoi(e + 2);
-    int n = std::snprintf(e, size_t(32), "E%s%d", sign == '-' ? "-" : "", exponent);
-    return mantissa + n;
+    const bool negative = e[1] == '-';
+    int exponent = 0;
+    std::from_chars(e + 2, text + length, exponent);
+    char* out = e;
+    *out++ = 'E';
+    if (negative)
+        *out++ = '-';
+    out = std::to_chars(out, out + 8, exponent).ptr;
+    return int(out - text);
 }
 
 } // namespace
 
-QString DisplayFormat::withSeparator(const char* text, int length) const
+void DisplayFormat::appendText(QString& out, const char* text, int length) const
 {
-    QString result = QString::fromLatin1(text, length);
-    if (decimalSeparator_ != QLatin1Char('.'))
-        result.replace(QLatin1Char('.'), decimalSeparator_);
-    return result;
+    const qsizetype start = out.size();
+    out.append(QLatin1String(text, length));
+    if (decimalSeparator_ != QLatin1Char('.')) {
+        for (qsizetype i = start; i < out.size(); ++i) {
+            if (out[i] == QLatin1Char('.'))
+                out[i] = decimalSeparator_;
+        }
+    }
+}
+
+void DisplayFormat::appendGeneral(QString& out, double value) const
+{
+    if (!std::isfinite(value)) {
+        out.append(QLatin1String(nonFiniteText(value)));
+        return;
+    }
+    char buffer[64];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer - 8, value, std::chars_format::general, 15);
+    appendText(out, buffer, tidyExponent(buffer, int(result.ptr - buffer)));
+}
+
+void DisplayFormat::appendFixed(QString& out, double value, int precision, int digits) const
+{
+    if (!std::isfinite(value)) {
+        out.append(QLatin1String(nonFiniteText(value)));
+        return;
+    }
+    precision = std::max(precision, 1);
+    char buffer[400];
+    // Round to the significant digits first, then lay out the decimals.
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value,
+                                std::chars_format::scientific, precision - 1);
+    double rounded = 0;
+    std::from_chars(buffer, result.ptr, rounded);
+
+    double limit = 1;
+    for (int i = 0; i < precision; ++i)
+        limit *= 10;
+    if (std::fabs(rounded) >= limit) {
+        // More integer digits than significant ones: exponent form.
+        appendText(out, buffer, tidyExponent(buffer, int(result.ptr - buffer)));
+        return;
+    }
+    if (rounded == 0 || std::fabs(rounded) < 0.5 * std::pow(10.0, -digits))
+        rounded = 0; // no "-0.00"
+    result = std::to_chars(buffer, buffer + sizeof buffer, rounded, std::chars_format::fixed,
+                           digits);
+    appendText(out, buffer, int(result.ptr - buffer));
 }
 
 QString DisplayFormat::general(double value) const
 {
-    if (!std::isfinite(value))
-        return QString::fromLatin1(nonFiniteText(value));
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer - 8, value, std::chars_format::general, 15);
-    const int length = tidyExponent(buffer, int(result.ptr - buffer));
-    return withSeparator(buffer, length);
+    QString text;
+    appendGeneral(text, value);
+    return text;
 }
 
 QString DisplayFormat::fixed(double value, int precision, int digits) const
 {
-    if (!std::isfinite(value))
-        return QString::fromLatin1(nonFiniteText(value));
-    char buffer[400];
-    // Round to the significant digits first, then lay out the decimals.
-    std::snprintf(buffer, sizeof buffer, "%.*e", precision > 0 ? precision - 1 : 0, value);
-    const double rounded = std::strtod(buffer, nullptr);
-    if (std::fabs(rounded) >= std::pow(10.0, precision)) {
-        // More integer digits than significant ones: exponent form.
-        int n = std::snprintf(buffer, sizeof buffer, "%.*e", precision > 0 ? precision - 1 : 0,
-                              value);
-        n = tidyExponent(buffer, n);
-        return withSeparator(buffer, n);
-    }
-    int n = std::snprintf(buffer, sizeof buffer, "%.*f", digits, rounded);
-    if (buffer[0] == '-' && std::strtod(buffer, nullptr) == 0.0) {
-        std::memmove(buffer, buffer + 1, size_t(n)); // no "-0.00"
-        --n;
-    }
-    return withSeparator(buffer, n);
+    QString text;
+    appendFixed(text, value, precision, digits);
+    return text;
 }
 
 } // namespace obr9

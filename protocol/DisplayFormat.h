@@ -12,6 +12,8 @@
 #include <QChar>
 #include <QString>
 
+#include <algorithm>
+
 namespace obr9 {
 
 class DisplayFormat {
@@ -21,9 +23,11 @@ public:
 
     QString general(double value) const;
     QString fixed(double value, int precision = 4, int digits = 2) const;
+    void appendGeneral(QString& out, double value) const;
+    void appendFixed(QString& out, double value, int precision = 4, int digits = 2) const;
 
 private:
-    QString withSeparator(const char* text, int length) const;
+    void appendText(QString& out, const char* text, int length) const;
 
     QChar decimalSeparator_ = QLatin1Char('.');
 };

@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstring>
 #include <limits>
 
 namespace obr9 {
@@ -124,19 +125,34 @@ void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
         temperatures_.store(k, truncateToInt32(raw));
         const float value = raw * 0.5f;
 
-        const QByteArray name =
-            fieldText(payload + kChannelNameOffset + kChannelNameWidth * k, kChannelNameWidth);
-        state_.channelNames[size_t(k)] = name;
-        const QString shownName = deviceText(name);
-        listener().temperatureChannelShown(
-            k, shownName,
-            shownName + QLatin1Char('=') + format_.general(double(value)) + kDegreesCelsius);
+        const QString& name = channelName(k, payload + kChannelNameOffset + kChannelNameWidth * k);
+        QString text;
+        text.reserve(name.size() + 24);
+        text += name;
+        text += QLatin1Char('=');
+        format_.appendGeneral(text, double(value));
+        text += kDegreesCelsius;
+        listener().temperatureChannelShown(k, name, text);
         state_.lastTemperatures[size_t(k)] = value;
     }
 
     listener().recordValues(recorded, 8, state_.temperatureKind);
     listener().temperatureSampleStored();
     temperatures_.advance();
+}
+
+const QString& MeasurementDecoder::channelName(int channel, const uint8_t* field)
+{
+    // Names rarely change: keep the bytes and their text until they do.
+    QByteArray& known = state_.channelNames[size_t(channel)];
+    const void* end = std::memchr(field, 0, size_t(kChannelNameWidth));
+    const int length = end ? int(static_cast<const uint8_t*>(end) - field) : kChannelNameWidth;
+    if (known.size() != length || std::memcmp(known.constData(), field, size_t(length)) != 0 ||
+        shownNames_[size_t(channel)].isNull()) {
+        known = fieldText(field, kChannelNameWidth);
+        shownNames_[size_t(channel)] = deviceText(known);
+    }
+    return shownNames_[size_t(channel)];
 }
 
 void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
@@ -146,9 +162,13 @@ void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
     const float humidity = littleEndianFloat(payload);
     const float temperature = littleEndianFloat(payload + 4);
 
-    listener().temperatureHumidityShown(
-        QStringLiteral("Temperature=") + format_.general(double(temperature)) + kDegreesCelsius,
-        QStringLiteral("Humidity=") + format_.general(double(humidity)) + QLatin1Char('%'));
+    QString temperatureText = QStringLiteral("Temperature=");
+    format_.appendGeneral(temperatureText, double(temperature));
+    temperatureText += kDegreesCelsius;
+    QString humidityText = QStringLiteral("Humidity=");
+    format_.appendGeneral(humidityText, double(humidity));
+    humidityText += QLatin1Char('%');
+    listener().temperatureHumidityShown(temperatureText, humidityText);
 
     temperatures_.store(0, truncateToInt32(2.0 * double(temperature)));
     temperatures_.store(1, truncateToInt32(2.0 * double(humidity)));
@@ -165,7 +185,10 @@ void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
     voltage_.store(0, raw);
 
     const float volts = voltsFromRaw(raw);
-    listener().voltageShown(format_.fixed(double(volts)) + QLatin1Char('V'));
+    QString text;
+    format_.appendFixed(text, double(volts));
+    text += QLatin1Char('V');
+    listener().voltageShown(text);
     listener().recordValues(&volts, 1, RecordVoltage);
     listener().voltageSampleStored();
     voltage_.advance();

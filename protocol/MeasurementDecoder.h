@@ -10,6 +10,7 @@
 
 #include <QString>
 
+#include <array>
 #include <cstdint>
 
 namespace obr9 {
@@ -83,12 +84,14 @@ public:
 private:
     MeasurementListener& listener();
     void switchKind(int8_t kind);
+    const QString& channelName(int channel, const uint8_t* field);
 
     DeviceState& state_;
     TemperatureHistory& temperatures_;
     VoltageHistory& voltage_;
     const DisplayFormat& format_;
     MeasurementListener* listener_;
+    std::array<QString, 8> shownNames_;
 };
 
 // Truncation toward zero that saturates instead of overflowing (NaN gives 0).

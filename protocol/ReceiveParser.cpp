@@ -156,6 +156,19 @@ void ReceiveParser::runDataMachine()
     for (int i = 0; i < byteLimit(); ++i) {
         const uint8_t b = receiveBuffer_[size_t(i)];
         switch (parserState_) {
+        case 0: {
+            // Bytes between frames are skipped up to the next start marker.
+            const int limit = byteLimit();
+            const void* marker = std::memchr(&receiveBuffer_[size_t(i)], kStartMarker,
+                                             size_t(limit - i));
+            if (!marker) {
+                i = limit;
+                break;
+            }
+            i = int(static_cast<const uint8_t*>(marker) - receiveBuffer_.data());
+            parserState_ = 1;
+            break;
+        }
         case 1:
             // 0xFF 0xFE is an answer header, never a data frame. The two
             // header bytes are carried but not interpreted.
@@ -173,18 +186,32 @@ void ReceiveParser::runDataMachine()
             payloadIndex_ = 0;
             parserState_ = 5;
             break;
-        case 5:
-            // The test follows the store: a length of 0 still takes one byte.
-            payloadBuffer_[size_t(payloadIndex_)] = b;
-            ++payloadIndex_;
+        case 5: {
+            // Every byte is payload until the length is reached; the test
+            // follows the store, so a length of 0 still takes one byte.
+            const int room = kPayloadBufferSize - payloadIndex_;
+            if (room <= 0) {
+                // Not reachable from any byte sequence; kept so that no state
+                // can ever write past the payload buffer.
+                parserState_ = 0;
+                --i;
+                break;
+            }
+            const int wanted = std::max(payloadLength_ - payloadIndex_, 1);
+            const int n = std::min({wanted, room, byteLimit() - i});
+            std::memcpy(&payloadBuffer_[size_t(payloadIndex_)], &receiveBuffer_[size_t(i)],
+                        size_t(n));
+            payloadIndex_ += n;
+            i += n - 1;
             if (payloadIndex_ >= payloadLength_ || payloadIndex_ >= kPayloadBufferSize) {
                 parserState_ = 0;
                 listener.dataFrame(frameType_, payloadBuffer_.data(), payloadLength_);
             }
             break;
+        }
         default:
-            // State 0, and any answer-machine state left behind when the mode
-            // was switched back from outside: look for the next start marker.
+            // An answer-machine state left behind when the mode was switched
+            // back from outside counts as state 0.
             parserState_ = (b == kStartMarker) ? 1 : 0;
             break;
         }

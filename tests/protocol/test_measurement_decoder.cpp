@@ -134,8 +134,13 @@ private slots:
         QCOMPARE(f.effects.drawnAt, QList<int>{0});
         QCOMPARE(f.temperatures.writeIndex(), 1);
 
-        f.decode(FrameType::EightTemperatures, ::eightTemperatures({44, 0, 0, 0, 0, 0, 0, 0}));
+        f.decode(FrameType::EightTemperatures,
+                 ::eightTemperatures({44, 0, 0, 0, 0, 0, 0, 0}, {"Boiler 2", "", "T3"}));
         QCOMPARE(f.effects.kinds.size(), 1); // the switch happens once
+        QCOMPARE(f.effects.texts[0], QStringLiteral(u"Boiler 2=22\u00B0C"));
+        QCOMPARE(f.effects.names[1], QString());
+        QCOMPARE(f.effects.texts[1], QStringLiteral(u"=0\u00B0C"));
+        QCOMPARE(f.state.channelNames[0], QByteArray("Boiler 2"));
     }
 
     void outOfRangeRepeatsThePreviousSampleButRecordsTheRaw()
@@ -272,6 +277,8 @@ private slots:
         QCOMPARE(format.fixed(0), QStringLiteral("0.00"));
         QCOMPARE(format.fixed(123.456), QStringLiteral("123.50")); // 4 significant digits
         QCOMPARE(format.fixed(-0.001), QStringLiteral("0.00"));
+        QCOMPARE(format.fixed(-0.006), QStringLiteral("-0.01"));
+        QCOMPARE(format.fixed(12345.6), QStringLiteral("1.235E4"));
     }
 };
 
