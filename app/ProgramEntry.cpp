@@ -1,6 +1,21 @@
 #include "app/ProgramEntry.h"
 
+#include "devconfig/TForm2.h"
+#include "devconfig/TForm3.h"
+#include "measure/TForm4.h"
+#include "measure/TForm5.h"
+
+#include <QCoreApplication>
+
 std::unique_ptr<TForm1> CreateForms()
 {
-    return std::make_unique<TForm1>();
+    auto form1 = std::make_unique<TForm1>();
+    // The dialogs are children of the main window: they live exactly as long.
+    auto* form2 = new TForm2(form1.get());
+    auto* form3 = new TForm3(form1.get());
+    auto* form4 = new TForm4(form1.get());
+    auto* form5 = new TForm5(form1.get());
+    form1->attachDialogs(form2, form3, form4, form5);
+    form1->startUp(QCoreApplication::arguments());
+    return form1;
 }

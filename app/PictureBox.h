@@ -1,0 +1,28 @@
+// An image control with a canvas: pictures are drawn onto it at (0, 0), and
+// a double click is reported.
+#pragma once
+
+#include <QLabel>
+#include <QPixmap>
+
+class PictureBox : public QLabel {
+    Q_OBJECT
+public:
+    explicit PictureBox(QWidget* parent = nullptr);
+
+    // Draws picture at (0, 0) over what the canvas shows.
+    void draw(const QPixmap& picture);
+    // The picture last drawn (tests read it back).
+    QPixmap picture() const { return canvas_; }
+    qint64 pictureKey() const { return lastKey_; }
+
+signals:
+    void doubleClicked();
+
+protected:
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    QPixmap canvas_;
+    qint64 lastKey_ = 0;
+};

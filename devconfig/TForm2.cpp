@@ -1,0 +1,8 @@
+#include "devconfig/TForm2.h"
+
+TForm2::TForm2(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(tr("Login"));
+}

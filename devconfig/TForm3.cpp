@@ -1,0 +1,8 @@
+#include "devconfig/TForm3.h"
+
+TForm3::TForm3(QWidget* parent)
+    : QDialog(parent)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(tr("Settings"));
+}

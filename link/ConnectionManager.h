@@ -1,0 +1,138 @@
+// The one byte channel between the operator program and the controller.
+//
+// Three links side by side: the TCP client, the listening TCP server and the
+// serial port. The manager opens and closes them as "connect" and "listen"
+// change, routes received bytes (the receive parser, or the module stream
+// for serial bytes and for the TCP client on the temperature module page),
+// writes every outgoing frame to the active link, and runs the one-second
+// housekeeping with the live timer that reconnects a silent controller.
+#pragma once
+
+#include "link/LinkControls.h"
+#include "link/Tcomsocket.h"
+#include "protocol/FrameSink.h"
+#include "protocol/ReceiveParser.h"
+
+#include <QObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <QList>
+#include <vector>
+
+namespace obr9 {
+
+class ConnectionManager : public QObject, public FrameSink, private ParserListener {
+    Q_OBJECT
+public:
+    static constexpr int kTemperatureModulePage = 2;
+    static constexpr int kSerialBufferSize = 1000000; // one poll drains at most this
+    static constexpr int kSerialReadChunk = 1024;
+    static constexpr int kIdentificationRepeatAfter = 12; // seconds of silence
+    static constexpr int kReconnectAfter = 15;
+
+    ConnectionManager(LinkControls& controls, LinkListener& listener,
+                      QObject* parent = nullptr);
+    ~ConnectionManager() override;
+
+    // Events of the parser that the window shows (data frames, answers).
+    void setParserListener(ParserListener* listener) { parserListener_ = listener; }
+    void setReporter(Reporter* reporter) { parser_.setReporter(reporter); }
+    // Address the listening server binds; any address by default, since the
+    // controller connects from the plant network.
+    void setListenAddress(const QHostAddress& address) { listenAddress_ = address; }
+
+    ReceiveParser& parser() { return parser_; }
+    TCOMSocket& serialPort() { return serial_; }
+    QTcpSocket& clientSocket() { return client_; }
+    QTcpServer& server() { return server_; }
+    int serverClientCount() const { return int(serverClients_.size()); }
+
+    using FrameSink::SendFrame;
+    void SendFrame(const uint8_t* data, int length) override;
+
+    // Handlers of the "Connection" group.
+    void CheckBoxConnectClick();
+    void CheckBox2Click(bool listen);
+    QStringList ComboBoxPortDropDown() const; // the new items: serial ports, then "LAN"
+    // "check version": identification request, then an answer is awaited.
+    void Button10Click();
+    // Timer1: drains the serial port into the module stream.
+    void Timer1Timer();
+    // Timer2: chart saves, relay countdown, seconds, live timer.
+    void Timer2Timer();
+    // The device settings dialog's closing step.
+    void deviceSettingsClosed();
+
+    // Link state.
+    int liveTimer = 0;
+    bool deviceAnswered = false;
+    bool settingsDialogActive = false;
+    bool temperatureModuleSeen = false;
+    int secondsCounter = 0;
+
+private:
+    void connectTcpClient();
+    void connectSerialPort();
+    void disconnect();
+    void onClientStateChanged(QAbstractSocket::SocketState state);
+    void onClientConnected();
+    void onClientDisconnected();
+    void onClientReadyRead();
+    void onServerConnection();
+    void onServerClientDisconnected(QTcpSocket* socket);
+    void onServerClientReadyRead(QTcpSocket* socket);
+    void sendIdentificationRequest();
+    void readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed);
+
+    // ParserListener: link state first, then the window.
+    void parserDiagnostics(const ParserDiagnostics& d) override;
+    void uploadStep() override;
+    void bytesReceived() override;
+    void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
+    void identificationVersion(uint8_t version) override;
+    void voltageIntervalIndex(uint8_t index) override;
+    void temperatureIntervalIndex(uint8_t index) override;
+    void loginRefused() override;
+    void settingsRecordReceived(const uint8_t* record, int size) override;
+    void uploadAcknowledged(bool accepted) override;
+
+    LinkControls& controls_;
+    LinkListener& listener_;
+    ParserListener* parserListener_ = nullptr;
+    ReceiveParser parser_;
+    TCOMSocket serial_;
+    QTcpSocket client_;
+    QTcpServer server_;
+    QList<QTcpSocket*> serverClients_;
+    QHostAddress listenAddress_ = QHostAddress::Any;
+    std::vector<uint8_t> readBuffer_;
+};
+
+// Texts of the link, exactly as the operator and the memo see them.
+namespace LinkText {
+inline const QString lan = QStringLiteral("LAN");
+inline const QString deviceNotConnected = QStringLiteral("Device not connected");
+inline const QString tryToConnect = QStringLiteral("Try to connnect OBR-9...");
+inline const QString connected = QStringLiteral("OBR-9 device connected");
+inline const QString notConnected = QStringLiteral("OBR-9 device not connected");
+inline const QString timeOut = QStringLiteral("Time Out");
+inline const QString sentRs485 = QStringLiteral("Wyslano komende rs485");
+inline const QString serialWriteFailed = QStringLiteral("hej, cos ne tak");
+inline const QString noConnection = QStringLiteral(u"brak po\u0142\u0105czenia");
+inline const QString portOpened = QStringLiteral("PORT_POLACZONY");
+inline const QString portOpenFailed = QStringLiteral("BLAD_OTWARCIA_PORTU");
+inline const QString portClosed = QStringLiteral("PORT_NIEPOLACZONY");
+inline const QString speedPrefix = QStringLiteral("Szybkosc->");
+inline const QString listening = QStringLiteral("nasluchuje...");
+inline const QString clientConnected = QStringLiteral("klient podlaczony");
+inline const QString clientDisconnected = QStringLiteral("klient rozlaczony");
+inline const QString serverIdle = QStringLiteral("brak polaczenia");
+} // namespace LinkText
+
+// Delphi-style integer conversion of operator text: optional sign, decimal
+// digits, surrounding blanks; anything else fails.
+bool textToInt(const QString& text, int& value);
+QString notAnIntegerMessage(const QString& text);
+
+} // namespace obr9
