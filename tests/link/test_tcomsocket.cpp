@@ -1,7 +1,7 @@
 #include "link/Tcomsocket.h"
 
 #include <QElapsedTimer>
-#include <QProcess>
+#include "PtyPair.h"
 #include <QRegularExpression>
 #include <QSerialPort>
 #include <QStandardPaths>
@@ -56,82 +56,28 @@ void applyLinkSettings(TCOMSocket& port, qint32 baud)
 
 } // namespace
 
-// QSKIP and QVERIFY leave the test function they are written in.
-#define NEED_PTY_PAIR()                                                                    \
-    do {                                                                                   \
-        if (QStandardPaths::findExecutable(QStringLiteral("socat")).isEmpty())             \
-            QSKIP("socat is not installed (scripts/setup.sh installs it); no pseudo-terminals"); \
-        QVERIFY2(startPtyPair(), qPrintable(ptyError_));                                   \
-    } while (false)
 
 class TestTcomsocket : public QObject {
     Q_OBJECT
 
 private:
-    // Two pseudo-terminals joined by socat: bytes written to one arrive at
-    // the other.
-    QProcess socat_;
-    QString ptyA_;
-    QString ptyB_;
-    QString ptyError_;
-
-    bool startPtyPair()
-    {
-        socat_.setProgram(QStandardPaths::findExecutable(QStringLiteral("socat")));
-        socat_.setArguments({"-d", "-d", "pty,raw,echo=0", "pty,raw,echo=0"});
-        socat_.setReadChannel(QProcess::StandardError);
-        socat_.start();
-        if (!socat_.waitForStarted(5000)) {
-            ptyError_ = "socat did not start: " + socat_.errorString();
-            return false;
-        }
-        static const QRegularExpression ptyLine(QStringLiteral("PTY is (/dev/\\S+)"));
-        QByteArray log;
-        QDeadlineTimer deadline(5000);
-        while (!log.contains("starting data transfer loop") && !deadline.hasExpired()) {
-            socat_.waitForReadyRead(100);
-            log += socat_.readAllStandardError();
-        }
-        QStringList paths;
-        for (const QRegularExpressionMatch& m : ptyLine.globalMatch(QString::fromLocal8Bit(log)))
-            paths.append(m.captured(1));
-        if (paths.size() != 2 || !log.contains("starting data transfer loop")) {
-            ptyError_ = "unexpected socat output: " + QString::fromLocal8Bit(log);
-            return false;
-        }
-        ptyA_ = paths.at(0);
-        ptyB_ = paths.at(1);
-        return true;
-    }
+    PtyPair pty_;
 
     bool openPeer(QSerialPort& peer)
     {
-        peer.setPortName(ptyB_);
+        peer.setPortName(pty_.b);
         return peer.open(QIODevice::ReadWrite);
     }
 
     bool openConfigured(TCOMSocket& port)
     {
         applyLinkSettings(port, 115200);
-        return port.SetPortName(ptyA_) && port.Open() && port.SetState() && port.SetupQueues()
+        return port.SetPortName(pty_.a) && port.Open() && port.SetState() && port.SetupQueues()
             && port.SetTimeouts();
     }
 
 private slots:
-    void cleanup()
-    {
-        if (socat_.state() != QProcess::NotRunning) {
-            // QProcess signals its own child by process id.
-            socat_.terminate();
-            if (!socat_.waitForFinished(2000)) {
-                socat_.kill();
-                socat_.waitForFinished(2000);
-            }
-        }
-        ptyA_.clear();
-        ptyB_.clear();
-        ptyError_.clear();
-    }
+    void cleanup() { pty_.stop(); }
 
     void sortPortNames_data()
     {
@@ -240,9 +186,9 @@ private slots:
     void openSequenceOnPseudoTerminal()
     {
         QFETCH(int, baud);
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         TCOMSocket port;
-        QVERIFY(port.SetPortName(ptyA_));
+        QVERIFY(port.SetPortName(pty_.a));
         QVERIFY(port.Open());
         QVERIFY(port.IsOpen());
         QVERIFY(port.GetState());
@@ -262,12 +208,12 @@ private slots:
 
     void portIsExclusiveAndClosesWithItsObject()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         TCOMSocket second;
-        QVERIFY(second.SetPortName(ptyA_));
+        QVERIFY(second.SetPortName(pty_.a));
         {
             TCOMSocket first;
-            QVERIFY(first.SetPortName(ptyA_));
+            QVERIFY(first.SetPortName(pty_.a));
             QVERIFY(first.Open());
             QVERIFY(first.Open()); // reopening its own port closes it first
             QVERIFY(!second.Open());
@@ -279,14 +225,14 @@ private slots:
 
     void nameIsKeptWhileOpen()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         QSerialPort peer;
         QVERIFY(openPeer(peer));
         TCOMSocket port;
         QVERIFY(openConfigured(port));
         QVERIFY(!port.SetPortName("COM3"));
-        QVERIFY(!port.SetPortName(ptyB_));
-        QCOMPARE(port.PortPath(), ptyA_);
+        QVERIFY(!port.SetPortName(pty_.b));
+        QCOMPARE(port.PortPath(), pty_.a);
         QVERIFY(port.IsOpen());
         const uint8_t ping[] = {0x55, 0xAA};
         QCOMPARE(port.Write(ping, 2), 2u);
@@ -295,7 +241,7 @@ private slots:
 
     void readTakesAtMostMaxAndLeavesTheRest()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         QSerialPort peer;
         QVERIFY(openPeer(peer));
         TCOMSocket port;
@@ -317,7 +263,7 @@ private slots:
 
     void readNeverWaits()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         QSerialPort peer;
         QVERIFY(openPeer(peer));
         TCOMSocket port;
@@ -341,7 +287,7 @@ private slots:
 
     void writeArrivesByteExact()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         QSerialPort peer;
         QVERIFY(openPeer(peer));
         TCOMSocket port;
@@ -359,7 +305,7 @@ private slots:
     // fill up and the write can only end by its time-out.
     void writeStopsAtItsTimeout()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         TCOMSocket port;
         QVERIFY(openConfigured(port));
         port.timeouts.writeTotalMultiplier = 0;
@@ -392,7 +338,7 @@ private slots:
 
     void closeTwiceThenReopen()
     {
-        NEED_PTY_PAIR();
+        NEED_PTY_PAIR(pty_);
         TCOMSocket port;
         QVERIFY(openConfigured(port));
         QVERIFY(port.Close());
@@ -400,7 +346,7 @@ private slots:
         QVERIFY(!port.IsOpen());
         QVERIFY(!port.SetState());
         QCOMPARE(port.BytesAvailable(), 0u);
-        QCOMPARE(port.PortPath(), ptyA_); // the name survives Close
+        QCOMPARE(port.PortPath(), pty_.a); // the name survives Close
         QVERIFY(port.Open());
     }
 };

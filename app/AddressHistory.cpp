@@ -1,0 +1,64 @@
+#include "app/AddressHistory.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace obr9 {
+
+AddressHistory::AddressHistory(QString directory)
+    : m_directory(std::move(directory))
+{
+}
+
+QString AddressHistory::filePath() const
+{
+    const QString name = QLatin1StringView(fileName);
+    return m_directory.isEmpty() ? name : QDir(m_directory).filePath(name);
+}
+
+std::optional<QStringList> AddressHistory::read() const
+{
+    QFile file(filePath());
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    QList<QByteArray> lines = file.readAll().split('\n');
+    // The terminator of the last line leaves one empty piece behind.
+    if (lines.constLast().isEmpty())
+        lines.removeLast();
+    QStringList items;
+    items.reserve(lines.size());
+    for (QByteArray& line : lines) {
+        if (line.endsWith('\r'))
+            line.chop(1);
+        items.append(QString::fromLatin1(line));
+    }
+    return items;
+}
+
+bool AddressHistory::write(const QStringList& items) const
+{
+    QByteArray bytes;
+    for (const QString& item : items) {
+        bytes += item.toLatin1();
+        bytes += "\r\n";
+    }
+    QSaveFile file(filePath());
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+bool AddressHistory::remember(QStringList& items, const QString& address)
+{
+    if (items.contains(address, Qt::CaseSensitive))
+        return false;
+    items.append(address);
+    return true;
+}
+
+} // namespace obr9
