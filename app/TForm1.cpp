@@ -1,6 +1,8 @@
 #include "app/TForm1.h"
 
+#include "app/AddressHistory.h"
 #include "app/DropDownComboBox.h"
+#include "app/IniFile.h"
 #include "app/PictureBox.h"
 #include "devconfig/TForm2.h"
 #include "devconfig/TForm3.h"
@@ -325,13 +327,106 @@ void TForm1::startUp(const QStringList& arguments)
     image3_->draw(pictures_.inputInactive);
     image4_->draw(pictures_.inputInactive);
 
+    if (const std::optional<QStringList> addresses = AddressHistory().read()) {
+        hostIP_->clear();
+        hostIP_->addItems(*addresses);
+    }
+    bindSettings();
+    readSettings();
+
     timer1_.start();
     timer2_.start();
     applyLayout();
 }
 
+std::optional<SettingsLocation>& TForm1::settingsLocationOverride()
+{
+    static std::optional<SettingsLocation> location;
+    return location;
+}
+
+SettingsLocation TForm1::settingsLocation() const
+{
+    return settingsLocationOverride() ? *settingsLocationOverride()
+                                      : SettingsLocation::forApplication();
+}
+
+// The main window's own keys; the pages bind theirs as they are built.
+void TForm1::bindSettings()
+{
+    settingsKeys_.bind(
+        QStringLiteral("pgCtrl"),
+        [this](const SettingsValue& value) {
+            if (value.number < 0 || value.number >= pageControl1_->count())
+                return false;
+            // Restored without the page lock noticing: the remembered page
+            // stays the first one until the operator changes pages.
+            const QSignalBlocker quiet(pageControl1_);
+            pageControl1_->setCurrentIndex(value.number);
+            return true;
+        },
+        [this] { return QString::number(pageControl1_->currentIndex()); });
+    settingsKeys_.bind(
+        QStringLiteral("period"),
+        [this](const SettingsValue& value) {
+            const QString& text = value.text;
+            periodChoice_ = text == QLatin1String("1") ? 0 : text == QLatin1String("60") ? 2 : 1;
+            timer1_.setInterval(periodChoice_ == 0 ? 1000 : periodChoice_ == 1 ? 10000 : 60000);
+            return true;
+        },
+        [this] {
+            static const char* const texts[3] = {"1", "10", "60"};
+            return QString::fromLatin1(texts[periodChoice_]);
+        });
+}
+
+void TForm1::readSettings()
+{
+    const QString path = settingsLocation().readPath();
+    IniFile ini;
+    const bool exists = !path.isEmpty() && ini.load(path);
+    rejectedSettings_ = settingsKeys_.load(ini, exists);
+    for (const QString& key : std::as_const(rejectedSettings_))
+        memoLine(QStringLiteral("settings: %1 not used").arg(key));
+    applyPollRate();
+}
+
+void TForm1::applyPollRate()
+{
+    if (pageControl1_->currentIndex() == kRelayPage)
+        timer1_.setInterval(20);
+    else if (pageControl1_->currentIndex() == kTemperatureModulePage)
+        timer1_.setInterval(1000);
+}
+
+void TForm1::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+
+    QStringList addresses;
+    for (int i = 0; i < hostIP_->count(); ++i)
+        addresses.append(hostIP_->itemText(i));
+    if (!AddressHistory().write(addresses))
+        reporter_->report({tr("The address history could not be written to \"%1\".")
+                               .arg(AddressHistory().filePath()),
+                           windowTitle()});
+
+    // Keys this program does not handle (yet) stay as the file has them.
+    const SettingsLocation location = settingsLocation();
+    IniFile ini;
+    ini.load(location.readPath());
+    settingsKeys_.save(ini);
+    if (location.save(ini).isEmpty())
+        reporter_->report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
+                               .arg(location.besideExecutable(), location.perUser()),
+                           windowTitle()});
+}
+
 void TForm1::closeEvent(QCloseEvent* event)
 {
+    FormClose();
     QMainWindow::closeEvent(event);
 }
 
@@ -459,10 +554,7 @@ void TForm1::PageControl1Change()
     } else {
         rememberedPage_ = pageControl1_->currentIndex();
     }
-    if (pageControl1_->currentIndex() == kRelayPage)
-        timer1_.setInterval(20);
-    else if (pageControl1_->currentIndex() == kTemperatureModulePage)
-        timer1_.setInterval(1000);
+    applyPollRate();
 }
 
 // ---- parser and decoder events ------------------------------------------

@@ -5,6 +5,8 @@
 
 #include "app/DriverPictures.h"
 #include "app/Reporter.h"
+#include "app/SettingsKeys.h"
+#include "app/SettingsLocation.h"
 #include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
 #include "measure/HistoryRing.h"
@@ -19,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class QCheckBox;
 class QComboBox;
@@ -56,6 +59,16 @@ public:
     // The start-up sequence: default state, then address history and
     // settings file.
     void startUp(const QStringList& arguments);
+
+    // Where the settings file lives; tests point it into a temporary folder
+    // before the windows are created.
+    static std::optional<obr9::SettingsLocation>& settingsLocationOverride();
+    // Every page binds its keys here before start-up reads the file.
+    obr9::SettingsKeyTable& settingsKeys() { return settingsKeys_; }
+    // Keys whose stored value could not be used at the last start-up.
+    const QStringList& rejectedSettings() const { return rejectedSettings_; }
+    // The shutdown sequence: address history and settings file.
+    void FormClose();
 
     // Operator messages; tests replace the reporter so nothing is modal.
     void setReporter(obr9::Reporter* reporter);
@@ -103,6 +116,10 @@ private:
     void buildDriverPage(QWidget* page);
     void buildHiddenControls();
     void applyLayout();
+    void bindSettings();
+    void readSettings();
+    void applyPollRate();
+    obr9::SettingsLocation settingsLocation() const;
     void setPortTextEditable();
 
     // LinkControls
@@ -158,6 +175,10 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     int rememberedPage_ = 0;
+    int periodChoice_ = 0; // 0: 1 s, 1: 10 s, 2: 60 s
+    obr9::SettingsKeyTable settingsKeys_;
+    QStringList rejectedSettings_;
+    bool closed_ = false;
 
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;

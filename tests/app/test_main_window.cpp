@@ -1,5 +1,6 @@
 // The whole program against a controller played by the test on 127.0.0.1.
 #include "app/ProgramEntry.h"
+#include "app/SettingsLocation.h"
 #include "app/PictureBox.h"
 #include "measure/TForm4.h"
 #include "measure/TForm5.h"
@@ -128,6 +129,10 @@ private slots:
         QVERIFY(workDir_.isValid());
         previousDir_ = QDir::currentPath();
         QDir::setCurrent(workDir_.path());
+        TForm1::settingsLocationOverride() =
+            SettingsLocation(workDir_.filePath("obr9"), workDir_.filePath("user"));
+        QFile::remove(workDir_.filePath("obr9.ini"));
+        QFile::remove(workDir_.filePath("Ip addresses.txt"));
         form_ = CreateForms();
         form_->setReporter(&reporter_);
         reporter_.messages.clear();
@@ -339,6 +344,55 @@ private slots:
         auto* host = control<QComboBox>("HostIP");
         QCOMPARE(host->count(), 2);
         QCOMPARE(host->itemText(1), QStringLiteral("127.0.0.1"));
+    }
+
+    void firstRunWritesBothFilesAtShutdown()
+    {
+        QVERIFY(form_->rejectedSettings().isEmpty());
+        form_->close();
+        QFile addresses(workDir_.filePath("Ip addresses.txt"));
+        QVERIFY(addresses.open(QIODevice::ReadOnly));
+        QCOMPARE(addresses.readAll(), QByteArray("192.168.1.161\r\n"));
+        QFile ini(workDir_.filePath("obr9.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY(text.startsWith("[Settings]\r\n"));
+        QVERIFY(text.contains("\r\npgCtrl=0\r\n"));
+        QVERIFY(text.contains("\r\nperiod=1\r\n"));
+    }
+
+    void settingsAndAddressesSurviveARestart()
+    {
+        PeerController peer;
+        connectTo(peer);
+        control<QCheckBox>("CheckBoxConnect")->setChecked(false);
+        control<QTabWidget>("PageControl1")->setCurrentIndex(1);
+        form_->close();
+        form_ = CreateForms();
+        form_->setReporter(&reporter_);
+
+        auto* host = control<QComboBox>("HostIP");
+        QCOMPARE(host->count(), 2);
+        QCOMPARE(host->itemText(0), QStringLiteral("192.168.1.161"));
+        QCOMPARE(host->itemText(1), QStringLiteral("127.0.0.1"));
+        QCOMPARE(control<QTabWidget>("PageControl1")->currentIndex(), 1);
+        QCOMPARE(form_->timer1().interval(), 20); // the relay page polls fast
+    }
+
+    void missingPeriodKeyMeansTenSeconds()
+    {
+        form_.reset();
+        QFile ini(workDir_.filePath("obr9.ini"));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Settings]\r\npgCtrl=0\r\nforeign=kept, as it is\r\n");
+        ini.close();
+        form_ = CreateForms();
+        QCOMPARE(form_->timer1().interval(), 10000);
+        form_->close();
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY(text.contains("foreign=kept, as it is\r\n"));
+        QVERIFY(text.contains("period=10\r\n"));
     }
 
     void screenshot()
