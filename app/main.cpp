@@ -1,10 +1,10 @@
+#include "app/Application.h"
 #include "app/ProgramEntry.h"
-
-#include <QApplication>
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
+    Application app(argc, argv);
+    Application::setApplicationName(QStringLiteral("OBR-9"));
     std::unique_ptr<TForm1> form = CreateForms();
     form->show();
     return app.exec();

@@ -4,6 +4,7 @@
 #include "app/PictureBox.h"
 #include "measure/TForm4.h"
 #include "measure/TForm5.h"
+#include "PtyPair.h"
 #include "TestBytes.h"
 
 #include <QCheckBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSerialPort>
 #include <QSignalSpy>
 #include <QTabWidget>
 #include <QTcpServer>
@@ -308,6 +310,44 @@ private slots:
         QVERIFY(!control<QCheckBox>("CheckBoxConnect")->isChecked());
         QVERIFY(memo().contains(QStringLiteral("BLAD_OTWARCIA_PORTU")));
         QVERIFY(memo().contains(QStringLiteral("PORT_NIEPOLACZONY")));
+    }
+
+    void serialPortCarriesModuleBytesBothWays()
+    {
+        PtyPair pty;
+        NEED_PTY_PAIR(pty);
+        QSerialPort module;
+        module.setPortName(pty.b);
+        QVERIFY(module.open(QIODevice::ReadWrite));
+
+        QByteArray received;
+        form_->moduleStreamSink = [&](const uint8_t* data, int count) {
+            received.append(reinterpret_cast<const char*>(data), count);
+        };
+        control<QComboBox>("ComboBoxPort")->setEditText(pty.a);
+        control<QComboBox>("ComboBoxSpeed")->setEditText(QStringLiteral("fast"));
+        control<QCheckBox>("CheckBoxConnect")->setChecked(true);
+        QVERIFY(control<QCheckBox>("CheckBoxConnect")->isChecked());
+        QVERIFY(memo().endsWith(QStringLiteral("PORT_POLACZONY\n") + pty.a +
+                                QStringLiteral("\nSzybkosc->fast")));
+        QCOMPARE(form_->link().serialPort().lineSettings.baudRate, 500000);
+
+        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        QVERIFY(memo().endsWith(QStringLiteral("Wyslano komende rs485")));
+        QByteArray atModule;
+        QTRY_VERIFY((atModule += module.readAll()).size() >= 6);
+        QCOMPARE(atModule, bytes("FF 01 01 02 01 02"));
+
+        const QByteArray answer = QByteArray(20, 'r');
+        module.write(answer);
+        QVERIFY(module.waitForBytesWritten(2000));
+        QTRY_VERIFY_WITH_TIMEOUT((form_->Timer1Timer(), received == answer), 5000);
+
+        control<QCheckBox>("CheckBoxConnect")->setChecked(false);
+        QVERIFY(!form_->link().serialPort().IsOpen());
+        QVERIFY(memo().endsWith(QStringLiteral("PORT_NIEPOLACZONY")));
+        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
     }
 
     void nonNumericPortIsReportedAndNothingOpens()
