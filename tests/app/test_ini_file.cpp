@@ -1,26 +1,12 @@
 #include "app/IniFile.h"
 
+#include "TestFiles.h"
+
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace obr9;
-
-namespace {
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-} // namespace
 
 class TestIniFile : public QObject {
     Q_OBJECT

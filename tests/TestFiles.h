@@ -1,0 +1,18 @@
+// Whole-file reads and writes for tests that check files byte for byte.
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+inline bool writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
