@@ -1,0 +1,387 @@
+#include "sim/SimController.h"
+
+#include "sim/SimAddress.h"
+#include "sim/SimFrames.h"
+
+#include <QTcpServer>
+#include <QTcpSocket>
+
+#include <algorithm>
+
+namespace obr9::sim {
+
+namespace {
+// Data frames are skipped while this many bytes still wait to go out one by
+// one: a controller on a slow link drops samples rather than queue them.
+constexpr qsizetype kTrickleBacklog = 1024;
+
+// Never 0xFF (it would start a frame) and never '{' or 'd' (upload
+// acknowledgements), so the garbage disturbs only the framing.
+constexpr std::array<uint8_t, 8> kGarbagePool{0x00, 0x55, 0xAA, 0xFE, 0x01, 0x13, 0x80, 0x7F};
+
+template <size_t N>
+Milliseconds periodFor(const std::array<Milliseconds, N>& table, uint8_t index)
+{
+    return index < N ? table[index] : table[0];
+}
+} // namespace
+
+SimController::SimController(SimOptions options, QObject* parent)
+    : QObject(parent), options_(options)
+{
+    connect(&temperatureTimer_, &QTimer::timeout, this, &SimController::sendTemperatures);
+    connect(&voltageTimer_, &QTimer::timeout, this, &SimController::sendVoltage);
+    connect(&statusTimer_, &QTimer::timeout, this, &SimController::sendStatus);
+
+    silenceTimer_.setSingleShot(true);
+    connect(&silenceTimer_, &QTimer::timeout, this, &SimController::fallSilent);
+    dropTimer_.setSingleShot(true);
+    connect(&dropTimer_, &QTimer::timeout, this, [this] {
+        if (link_)
+            link_->flush();
+        endConnection();
+    });
+    reconnectTimer_.setSingleShot(true);
+    connect(&reconnectTimer_, &QTimer::timeout, this, &SimController::connectSocket);
+
+    trickleTimer_.setTimerType(Qt::PreciseTimer);
+    trickleTimer_.setInterval(Milliseconds{1});
+    connect(&trickleTimer_, &QTimer::timeout, this, &SimController::writeNextByte);
+}
+
+SimController::~SimController()
+{
+    blockSignals(true);
+    stop();
+}
+
+bool SimController::listen(const QHostAddress& address, quint16 port)
+{
+    if (!isLoopbackIpv4(address)) {
+        error_ = QStringLiteral("refusing %1: only addresses in 127.0.0.0/8 are allowed").arg(address.toString());
+        return false;
+    }
+    stop();
+    if (!server_) {
+        server_ = new QTcpServer(this);
+        connect(server_, &QTcpServer::newConnection, this, [this] {
+            while (server_->hasPendingConnections())
+                adoptConnection(server_->nextPendingConnection());
+        });
+    }
+    if (!server_->listen(address, port)) {
+        error_ = server_->errorString();
+        return false;
+    }
+    return true;
+}
+
+quint16 SimController::serverPort() const
+{
+    return server_ && server_->isListening() ? server_->serverPort() : 0;
+}
+
+bool SimController::connectTo(const QHostAddress& address, quint16 port)
+{
+    if (!isLoopbackIpv4(address)) {
+        error_ = QStringLiteral("refusing %1: only addresses in 127.0.0.0/8 are allowed").arg(address.toString());
+        return false;
+    }
+    if (port == 0) {
+        error_ = QStringLiteral("no port to connect to");
+        return false;
+    }
+    stop();
+    clientMode_ = true;
+    peerAddress_ = address;
+    peerPort_ = port;
+    connectSocket();
+    return true;
+}
+
+void SimController::stop()
+{
+    clientMode_ = false;
+    reconnectTimer_.stop();
+    endConnection();
+    if (server_)
+        server_->close();
+}
+
+bool SimController::isConnected() const
+{
+    return link_ && link_->state() == QAbstractSocket::ConnectedState;
+}
+
+void SimController::connectSocket()
+{
+    if (!clientMode_ || link_)
+        return;
+    auto* socket = new QTcpSocket(this);
+    connect(socket, &QTcpSocket::connected, this, [this, socket] { adoptConnection(socket); });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] {
+        // Errors of an adopted link end in disconnected(); only a failed
+        // attempt is handled here.
+        if (socket == link_)
+            return;
+        socket->disconnect(this);
+        socket->deleteLater();
+        scheduleReconnect();
+    });
+    socket->connectToHost(peerAddress_, peerPort_);
+}
+
+void SimController::adoptConnection(QTcpSocket* socket)
+{
+    // One program at a time; a newer connection replaces an older one, as
+    // after the program's own time-out and reconnect.
+    endConnection();
+
+    link_ = socket;
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(socket, &QTcpSocket::readyRead, this, &SimController::onReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &SimController::endConnection);
+
+    parser_.reset();
+    trickle_.clear();
+    silent_ = false;
+    connectionClock_.start();
+    applyPeriods();
+    armFaultTimers();
+    emit connectionStarted();
+}
+
+void SimController::endConnection()
+{
+    temperatureTimer_.stop();
+    voltageTimer_.stop();
+    statusTimer_.stop();
+    silenceTimer_.stop();
+    dropTimer_.stop();
+    trickleTimer_.stop();
+    trickle_.clear();
+    if (!link_)
+        return;
+
+    QTcpSocket* socket = link_;
+    link_ = nullptr;
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+    emit connectionEnded();
+    scheduleReconnect();
+}
+
+void SimController::scheduleReconnect()
+{
+    if (clientMode_)
+        reconnectTimer_.start(reconnectDelay_);
+}
+
+void SimController::armFaultTimers()
+{
+    if (!link_)
+        return;
+    const Milliseconds elapsed{connectionClock_.elapsed()};
+    auto arm = [elapsed](QTimer& timer, const std::optional<Milliseconds>& after) {
+        if (after)
+            timer.start(std::max(Milliseconds{0}, *after - elapsed));
+        else
+            timer.stop();
+    };
+    arm(dropTimer_, options_.dropAfter);
+    if (!silent_)
+        arm(silenceTimer_, options_.silentAfter);
+}
+
+void SimController::setBytePerWrite(bool on)
+{
+    options_.bytePerWrite = on;
+    if (!on && !trickle_.isEmpty() && link_) {
+        link_->write(trickle_);
+        ++writeCount_;
+        trickle_.clear();
+        trickleTimer_.stop();
+    }
+}
+
+void SimController::setGarbage(bool on)
+{
+    options_.garbage = on;
+}
+
+void SimController::setSilentAfter(std::optional<Milliseconds> after)
+{
+    options_.silentAfter = after;
+    if (!after && silent_) {
+        silent_ = false;
+        applyPeriods();
+    }
+    armFaultTimers();
+}
+
+void SimController::setDropAfter(std::optional<Milliseconds> after)
+{
+    options_.dropAfter = after;
+    armFaultTimers();
+}
+
+void SimController::setBytePerWriteGap(Milliseconds gap)
+{
+    trickleTimer_.setInterval(gap);
+}
+
+void SimController::setPeriod(std::optional<Milliseconds> period)
+{
+    options_.period = period;
+    applyPeriods();
+}
+
+void SimController::applyPeriods()
+{
+    if (!link_ || silent_) {
+        temperatureTimer_.stop();
+        voltageTimer_.stop();
+        statusTimer_.stop();
+        return;
+    }
+    temperatureTimer_.start(temperaturePeriod());
+    voltageTimer_.start(voltagePeriod());
+    statusTimer_.start(statusPeriod());
+}
+
+Milliseconds SimController::temperaturePeriod() const
+{
+    return options_.period ? *options_.period
+                           : periodFor(kTemperaturePeriods, options_.temperatureIntervalIndex);
+}
+
+Milliseconds SimController::voltagePeriod() const
+{
+    return options_.period ? *options_.period : periodFor(kVoltagePeriods, options_.voltageIntervalIndex);
+}
+
+Milliseconds SimController::statusPeriod() const
+{
+    return options_.period ? *options_.period : kStatusPeriod;
+}
+
+void SimController::onReadyRead()
+{
+    if (!link_)
+        return;
+    for (const SimRequest& request : parser_.feed(link_->readAll()))
+        handle(request);
+}
+
+void SimController::handle(const SimRequest& request)
+{
+    emit requestReceived(request.bytes);
+    switch (request.kind) {
+    case SimRequest::Kind::Identification:
+        // The program wants the whole answer within one read.
+        send(identificationAnswer(options_.version, options_.voltageIntervalIndex,
+                                  options_.temperatureIntervalIndex));
+        break;
+    case SimRequest::Kind::OutputCommand:
+        applyOutputCommand(static_cast<uint8_t>(request.bytes[5]));
+        break;
+    case SimRequest::Kind::Login:
+    case SimRequest::Kind::ChannelSettings:
+    case SimRequest::Kind::DeviceSettings:
+    case SimRequest::Kind::SettingsClose:
+    case SimRequest::Kind::UploadHeader:
+        // Recognised and consumed; not answered yet.
+        break;
+    }
+}
+
+void SimController::applyOutputCommand(uint8_t commandBits)
+{
+    // The command numbers the outputs the other way round from the status
+    // frame: bit 0 is OUT2, bit 1 is OUT1.
+    outputBits_ = static_cast<uint8_t>(((commandBits & 0x01) ? kStatusOut2 : 0) |
+                                       ((commandBits & 0x02) ? kStatusOut1 : 0));
+    send(inputsOutputsFrame(static_cast<uint8_t>(inputBits_ | outputBits_)));
+}
+
+void SimController::fallSilent()
+{
+    silent_ = true;
+    applyPeriods();
+    emit fellSilent();
+}
+
+void SimController::sendTemperatures()
+{
+    if (options_.sensor == SensorKind::TemperatureHumidity) {
+        const auto th = readings_.nextTemperatureHumidity();
+        sendData(temperatureHumidityFrame(th.humidityPercent, th.celsius));
+    } else {
+        sendData(eightTemperaturesFrame(readings_.nextHalfDegrees(), readings_.channelNames()));
+    }
+}
+
+void SimController::sendVoltage()
+{
+    sendData(voltageFrame(voltageCount(readings_.nextVolts())));
+}
+
+void SimController::sendStatus()
+{
+    inputBits_ = readings_.nextInputBits();
+    sendData(inputsOutputsFrame(static_cast<uint8_t>(inputBits_ | outputBits_)));
+}
+
+void SimController::sendData(const QByteArray& frame)
+{
+    if (trickle_.size() > kTrickleBacklog)
+        return;
+    send(frame);
+}
+
+void SimController::send(QByteArray block)
+{
+    if (!link_ || silent_)
+        return;
+    if (options_.garbage)
+        block.prepend(garbageBytes());
+    emit blockSent(block);
+    if (!options_.bytePerWrite) {
+        link_->write(block);
+        ++writeCount_;
+        return;
+    }
+    trickle_.append(block);
+    if (!trickleTimer_.isActive()) {
+        writeNextByte();
+        if (!trickle_.isEmpty())
+            trickleTimer_.start();
+    }
+}
+
+void SimController::writeNextByte()
+{
+    if (!link_ || trickle_.isEmpty()) {
+        trickleTimer_.stop();
+        return;
+    }
+    link_->write(trickle_.left(1));
+    link_->flush(); // into the system now, so each byte leaves on its own
+    ++writeCount_;
+    trickle_.remove(0, 1);
+    if (trickle_.isEmpty())
+        trickleTimer_.stop();
+}
+
+QByteArray SimController::garbageBytes()
+{
+    const int count = 1 + int(garbageCounter_ % 3);
+    QByteArray out;
+    for (int i = 0; i < count; ++i)
+        out.append(static_cast<char>(kGarbagePool[(garbageCounter_ + unsigned(i)) % kGarbagePool.size()]));
+    ++garbageCounter_;
+    return out;
+}
+
+} // namespace obr9::sim

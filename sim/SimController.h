@@ -1,0 +1,137 @@
+// The simulated OBR-9 controller on its TCP link.
+//
+// It either listens for the program (the controller in server mode) or
+// connects to the program's listening port (client mode), one connection at
+// a time. On a connection it sends data frames on its own at its sampling
+// intervals, answers identification requests and applies output commands.
+// Fault switches make it write byte by byte, put garbage between frames,
+// fall silent or drop the connection.
+//
+// The RS-485 modules behind the controller (HQ-2, VK8) are a separate peer:
+// they will get a class of their own beside this one, on a pseudo-terminal.
+#pragma once
+
+#include "sim/SimOptions.h"
+#include "sim/SimReadings.h"
+#include "sim/SimRequest.h"
+#include "sim/SimRequestParser.h"
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+class QTcpServer;
+class QTcpSocket;
+
+namespace obr9::sim {
+
+class SimController : public QObject {
+    Q_OBJECT
+public:
+    explicit SimController(SimOptions options = {}, QObject* parent = nullptr);
+    ~SimController() override;
+
+    // Server mode. Port 0 lets the system choose; serverPort() tells which.
+    // Refuses (returns false) any address outside 127.0.0.0/8.
+    bool listen(const QHostAddress& address, quint16 port);
+    quint16 serverPort() const;
+
+    // Client mode: connects, and after a lost or refused connection tries
+    // again every reconnectDelay(). Refuses any address outside 127.0.0.0/8.
+    bool connectTo(const QHostAddress& address, quint16 port);
+
+    // Closes the connection and stops listening or reconnecting.
+    void stop();
+
+    QString errorString() const { return error_; }
+    bool isConnected() const;
+
+    // Fault switches; they act on the running connection at once.
+    void setBytePerWrite(bool on);
+    void setGarbage(bool on);
+    void setSilentAfter(std::optional<Milliseconds> after);
+    void setDropAfter(std::optional<Milliseconds> after);
+    // Pause between two single-byte writes, so the peer sees separate reads.
+    void setBytePerWriteGap(Milliseconds gap);
+    void setReconnectDelay(Milliseconds delay) { reconnectDelay_ = delay; }
+    Milliseconds reconnectDelay() const { return reconnectDelay_; }
+
+    // Replaces all sampling periods (nothing: back to the interval indexes).
+    void setPeriod(std::optional<Milliseconds> period);
+
+    const SimOptions& options() const { return options_; }
+    // Output bits as the status frame carries them (kStatusOut1, kStatusOut2).
+    uint8_t outputBits() const { return outputBits_; }
+    // Write calls made on the link since construction.
+    qint64 writeCount() const { return writeCount_; }
+
+signals:
+    void connectionStarted();
+    void connectionEnded();
+    void requestReceived(const QByteArray& request);
+    // One block handed to the link (garbage included), before byte-per-write
+    // splits it.
+    void blockSent(const QByteArray& block);
+    void fellSilent();
+
+private:
+    void connectSocket();
+    void adoptConnection(QTcpSocket* socket);
+    void endConnection();
+    void scheduleReconnect();
+    void armFaultTimers();
+    void applyPeriods();
+    Milliseconds temperaturePeriod() const;
+    Milliseconds voltagePeriod() const;
+    Milliseconds statusPeriod() const;
+
+    void onReadyRead();
+    void handle(const SimRequest& request);
+    void applyOutputCommand(uint8_t commandBits);
+    // Later answers slot in beside these: login (status and the 145-byte
+    // settings record), the device settings frame, the settings close frame,
+    // the channel settings frame (names and interval indexes) and the firmware
+    // upload with its '{' / 'd' acknowledgements.
+
+    void fallSilent();
+    void sendTemperatures();
+    void sendVoltage();
+    void sendStatus();
+    void sendData(const QByteArray& frame);
+    void send(QByteArray block);
+    void writeNextByte();
+    QByteArray garbageBytes();
+
+    SimOptions options_;
+    SimReadings readings_;
+    SimRequestParser parser_;
+    uint8_t outputBits_ = 0;
+    uint8_t inputBits_ = 0;
+
+    QTcpServer* server_ = nullptr;
+    QPointer<QTcpSocket> link_;
+    bool clientMode_ = false;
+    QHostAddress peerAddress_; // client mode only
+    quint16 peerPort_ = 0;
+    QString error_;
+
+    QElapsedTimer connectionClock_;
+    bool silent_ = false;
+    QTimer temperatureTimer_;
+    QTimer voltageTimer_;
+    QTimer statusTimer_;
+    QTimer silenceTimer_;
+    QTimer dropTimer_;
+    QTimer reconnectTimer_;
+    Milliseconds reconnectDelay_{1000};
+
+    QByteArray trickle_; // bytes still to go out one per write
+    QTimer trickleTimer_;
+    qint64 writeCount_ = 0;
+    unsigned garbageCounter_ = 0;
+};
+
+} // namespace obr9::sim

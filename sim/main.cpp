@@ -1,0 +1,67 @@
+// obr9-sim: the simulated OBR-9 controller. Lines on stdout ("listening
+// ADDR:PORT", "connected", "disconnected") are meant for scripts and tests
+// that start it; everything else goes to stderr.
+#include "sim/SimCommandLine.h"
+#include "sim/SimController.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+using namespace obr9::sim;
+
+namespace {
+void printLine(FILE* stream, const QString& line)
+{
+    std::fputs(qPrintable(line + QLatin1Char('\n')), stream);
+    std::fflush(stream);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("obr9-sim"));
+
+    const SimCommandLine commandLine = parseSimCommandLine(QCoreApplication::arguments());
+    if (commandLine.helpRequested) {
+        printLine(stdout, commandLine.helpText);
+        return 0;
+    }
+    if (!commandLine.error.isEmpty()) {
+        printLine(stderr, QStringLiteral("obr9-sim: ") + commandLine.error);
+        return 2;
+    }
+
+    SimController sim(commandLine.options);
+    QObject::connect(&sim, &SimController::connectionStarted, [] { printLine(stdout, QStringLiteral("connected")); });
+    QObject::connect(&sim, &SimController::connectionEnded, [] { printLine(stdout, QStringLiteral("disconnected")); });
+    if (commandLine.verbose) {
+        QObject::connect(&sim, &SimController::requestReceived, [](const QByteArray& request) {
+            printLine(stderr, QStringLiteral("<- ") + QString::fromLatin1(request.toHex(' ')));
+        });
+        QObject::connect(&sim, &SimController::blockSent, [](const QByteArray& block) {
+            printLine(stderr, QStringLiteral("-> ") + QString::fromLatin1(block.toHex(' ')));
+        });
+        QObject::connect(&sim, &SimController::fellSilent, [] { printLine(stderr, QStringLiteral("silent")); });
+    }
+
+    const QString address = commandLine.endpoint.address.toString();
+    if (commandLine.mode == SimCommandLine::Mode::Connect) {
+        if (!sim.connectTo(commandLine.endpoint.address, commandLine.endpoint.port)) {
+            printLine(stderr, QStringLiteral("obr9-sim: ") + sim.errorString());
+            return 1;
+        }
+        printLine(stdout, QStringLiteral("connecting %1:%2").arg(address).arg(commandLine.endpoint.port));
+    } else {
+        if (!sim.listen(commandLine.endpoint.address, commandLine.endpoint.port)) {
+            printLine(stderr, QStringLiteral("obr9-sim: cannot listen on %1:%2: %3")
+                                  .arg(address)
+                                  .arg(commandLine.endpoint.port)
+                                  .arg(sim.errorString()));
+            return 1;
+        }
+        printLine(stdout, QStringLiteral("listening %1:%2").arg(address).arg(sim.serverPort()));
+    }
+    return QCoreApplication::exec();
+}
