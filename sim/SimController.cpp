@@ -144,6 +144,7 @@ void SimController::adoptConnection(QTcpSocket* socket)
 
     parser_.reset();
     trickle_.clear();
+    pendingWhole_.clear();
     silent_ = false;
     connectionClock_.start();
     applyPeriods();
@@ -160,6 +161,7 @@ void SimController::endConnection()
     dropTimer_.stop();
     trickleTimer_.stop();
     trickle_.clear();
+    pendingWhole_.clear();
     if (!link_)
         return;
 
@@ -202,6 +204,7 @@ void SimController::setBytePerWrite(bool on)
         ++writeCount_;
         trickle_.clear();
         trickleTimer_.stop();
+        writePendingWhole();
     }
 }
 
@@ -281,7 +284,8 @@ void SimController::handle(const SimRequest& request)
     case SimRequest::Kind::Identification:
         // The program wants the whole answer within one read.
         send(identificationAnswer(options_.version, options_.voltageIntervalIndex,
-                                  options_.temperatureIntervalIndex));
+                                  options_.temperatureIntervalIndex),
+             true);
         break;
     case SimRequest::Kind::OutputCommand:
         applyOutputCommand(static_cast<uint8_t>(request.bytes[5]));
@@ -335,12 +339,13 @@ void SimController::sendStatus()
 
 void SimController::sendData(const QByteArray& frame)
 {
-    if (trickle_.size() > kTrickleBacklog)
+    // While an answer waits, the trickle drains so the answer can follow.
+    if (trickle_.size() > kTrickleBacklog || !pendingWhole_.isEmpty())
         return;
     send(frame);
 }
 
-void SimController::send(QByteArray block)
+void SimController::send(QByteArray block, bool whole)
 {
     if (!link_ || silent_)
         return;
@@ -350,6 +355,12 @@ void SimController::send(QByteArray block)
     if (!options_.bytePerWrite) {
         link_->write(block);
         ++writeCount_;
+        return;
+    }
+    if (whole) {
+        pendingWhole_.append(block);
+        if (trickle_.isEmpty())
+            writePendingWhole();
         return;
     }
     trickle_.append(block);
@@ -370,8 +381,22 @@ void SimController::writeNextByte()
     link_->flush(); // into the system now, so each byte leaves on its own
     ++writeCount_;
     trickle_.remove(0, 1);
-    if (trickle_.isEmpty())
+    if (trickle_.isEmpty()) {
         trickleTimer_.stop();
+        writePendingWhole();
+    }
+}
+
+void SimController::writePendingWhole()
+{
+    if (!link_)
+        return;
+    for (const QByteArray& block : std::as_const(pendingWhole_)) {
+        link_->write(block);
+        link_->flush();
+        ++writeCount_;
+    }
+    pendingWhole_.clear();
 }
 
 QByteArray SimController::garbageBytes()

@@ -101,7 +101,10 @@ private:
     void sendVoltage();
     void sendStatus();
     void sendData(const QByteArray& frame);
-    void send(QByteArray block);
+    // whole: in byte-per-write mode the block still leaves in one write
+    // (command answers must arrive within one read of the program).
+    void send(QByteArray block, bool whole = false);
+    void writePendingWhole();
     void writeNextByte();
     QByteArray garbageBytes();
 
@@ -129,6 +132,7 @@ private:
     Milliseconds reconnectDelay_{1000};
 
     QByteArray trickle_; // bytes still to go out one per write
+    QList<QByteArray> pendingWhole_; // answers waiting for the trickle to drain
     QTimer trickleTimer_;
     qint64 writeCount_ = 0;
     unsigned garbageCounter_ = 0;

@@ -231,16 +231,23 @@ private slots:
         options.bytePerWrite = true;
         QVERIFY(start(options));
 
+        // Answers stay whole: the program takes an answer only from one read.
         peer_->send(kIdentificationRequest);
         QTRY_COMPARE(peer_->received, bytes("FF FE 01 0A 00 02 00"));
-        QCOMPARE(sim_->writeCount(), 7);
-        QVERIFY2(peer_->reads > 1, "the answer arrived split over reads");
+        QCOMPARE(sim_->writeCount(), 1);
+
+        // Data frames trickle out a byte at a time.
+        const int readsBefore = peer_->reads;
+        peer_->send(bytes("FF 01 01 02 01 01"));
+        QTRY_COMPARE(peer_->received.size(), 7 + 6);
+        QCOMPARE(sim_->writeCount(), 1 + 6);
+        QVERIFY2(peer_->reads - readsBefore > 1, "the frame arrived in one read");
 
         // Whole blocks again once switched off.
         sim_->setBytePerWrite(false);
         peer_->send(kIdentificationRequest);
-        QTRY_COMPARE(peer_->received.size(), 14);
-        QCOMPARE(sim_->writeCount(), 8);
+        QTRY_COMPARE(peer_->received.size(), 7 + 6 + 7);
+        QCOMPARE(sim_->writeCount(), 1 + 6 + 1);
     }
 
     void garbageLiesOnlyBetweenFramesAndIsNeverFF()
