@@ -184,6 +184,31 @@ private slots:
         QCOMPARE(control<QLabel>("Label1")->text(), QStringLiteral("IP address"));
     }
 
+    void portListEndsWithLanAndAddressGoesToTheSettingsField()
+    {
+        auto* port = control<QComboBox>("ComboBoxPort");
+        port->setEditText(QStringLiteral("COM3"));
+        form_->ComboBoxPortDropDown();
+        QVERIFY(port->count() >= 1);
+        QCOMPARE(port->itemText(port->count() - 1), QStringLiteral("LAN"));
+        QCOMPARE(port->currentText(), QStringLiteral("COM3")); // the choice is kept
+
+        control<QComboBox>("HostIP")->setEditText(QStringLiteral("10.1.2.3"));
+        form_->HostIPClick();
+        QCOMPARE(control<QLineEdit>("MaskEdit1")->text(), QStringLiteral("10.1.2.3"));
+    }
+
+    void secondsCounterAndItsClearBox()
+    {
+        form_->Timer2Timer();
+        form_->Timer2Timer();
+        QCOMPARE(control<QLabel>("Label75")->text(), QStringLiteral("sekundy=2"));
+        control<QCheckBox>("CheckBox7")->setChecked(true);
+        form_->Timer2Timer();
+        QCOMPARE(control<QLabel>("Label75")->text(), QStringLiteral("sekundy=1"));
+        QCOMPARE(control<QLabel>("Label41")->text(), QStringLiteral("LiveTimer=0"));
+    }
+
     void identificationAndMeasurementsOverTcp()
     {
         PeerController peer;
