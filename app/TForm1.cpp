@@ -125,7 +125,7 @@ void TForm1::buildConnectionGroup()
 {
     QWidget* central = centralWidget();
     connectionGroup_ = named(new QGroupBox(QStringLiteral("Connection"), central), "GroupBox4");
-    connectionGroup_->resize(175, 215);
+    connectionGroup_->resize(175, 198);
 
     auto* port = named(new DropDownComboBox(connectionGroup_), "ComboBoxPort");
     port->setEditable(true);
@@ -290,9 +290,9 @@ void TForm1::applyLayout()
     pageControl1_->setGeometry(4, 4, w - kSidePanelWidth, h - kBottomMargin);
     const int x = w - kSidePanelWidth + 10;
     connectionGroup_->move(x, 4);
-    button9_->move(x, 228);
-    checkBox1_->move(x, 266);
-    debugMemo_->setGeometry(x, 296, 175, h - 340);
+    button9_->move(x, 212);
+    checkBox1_->move(x, 250);
+    debugMemo_->setGeometry(x, 280, 175, h - 324);
     label75_->move(8, h - kBottomMargin + 12);
 }
 
