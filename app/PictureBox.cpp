@@ -29,3 +29,15 @@ void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
         emit doubleClicked();
     QLabel::mouseDoubleClickEvent(event);
 }
+
+void PictureBox::mousePressEvent(QMouseEvent* event)
+{
+    emit pressed();
+    QLabel::mousePressEvent(event);
+}
+
+void PictureBox::mouseReleaseEvent(QMouseEvent* event)
+{
+    emit released();
+    QLabel::mouseReleaseEvent(event);
+}

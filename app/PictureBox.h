@@ -18,9 +18,13 @@ public:
 
 signals:
     void doubleClicked();
+    void pressed();  // any mouse button
+    void released();
 
 protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPixmap canvas_;

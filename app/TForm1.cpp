@@ -8,6 +8,7 @@
 #include "devconfig/TForm3.h"
 #include "measure/TForm4.h"
 #include "measure/TForm5.h"
+#include "relay/RelayPage.h"
 #include "protocol/Frames.h"
 
 #include <QCheckBox>
@@ -77,9 +78,9 @@ TForm1::TForm1(QWidget* parent)
     pageControl1_ = named(new QTabWidget(central), "PageControl1");
     auto* driverPage = named(new QWidget, "TabSheet1");
     pageControl1_->addTab(driverPage, QStringLiteral("Driver"));
-    auto* relayPage = named(new QLabel(tr("Relay modules")), "TabSheet2");
-    static_cast<QLabel*>(relayPage)->setAlignment(Qt::AlignCenter);
-    pageControl1_->addTab(relayPage, QStringLiteral("VK8"));
+    relayPage_ = named(new RelayPage(*link_, *reporter_, RelayPictures::forApplication()),
+                       "TabSheet2");
+    pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
     auto* modulePage = named(new QLabel(tr("HQ-2 temperature module")), "TabSheet3");
     static_cast<QLabel*>(modulePage)->setAlignment(Qt::AlignCenter);
     pageControl1_->addTab(modulePage, QStringLiteral("HQ-2"));
@@ -117,6 +118,7 @@ void TForm1::setReporter(Reporter* reporter)
 {
     reporter_ = reporter ? reporter : defaultReporter_.get();
     link_->setReporter(reporter_);
+    relayPage_->setReporter(*reporter_);
 }
 
 // ---- building ------------------------------------------------------------
@@ -333,6 +335,7 @@ void TForm1::startUp(const QStringList& arguments)
     }
     bindSettings();
     readSettings();
+    relayPage_->afterSettingsLoaded();
 
     timer1_.start();
     timer2_.start();
@@ -354,6 +357,7 @@ SettingsLocation TForm1::settingsLocation() const
 // The main window's own keys; the pages bind theirs as they are built.
 void TForm1::bindSettings()
 {
+    relayPage_->bindSettings(settingsKeys_);
     settingsKeys_.bind(
         QStringLiteral("pgCtrl"),
         [this](const SettingsValue& value) {
@@ -490,6 +494,7 @@ void TForm1::chartSaveTick()
 
 void TForm1::relayCountdownTick()
 {
+    relayPage_->countdownTick();
     if (relayCountdownStep)
         relayCountdownStep();
 }

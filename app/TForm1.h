@@ -32,6 +32,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class PictureBox;
+class RelayPage;
 class TForm2;
 class TForm3;
 class TForm4;
@@ -81,6 +82,7 @@ public:
     obr9::DisplayFormat& displayFormat() { return format_; }
     const DriverPictures& pictures() const { return pictures_; }
     TForm4* chartWindow() const { return form4_; }
+    RelayPage* relayPage() const { return relayPage_; }
     TForm5* channelSettings() const { return form5_; }
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
@@ -180,6 +182,7 @@ private:
     QStringList rejectedSettings_;
     bool closed_ = false;
 
+    RelayPage* relayPage_ = nullptr;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;
