@@ -504,6 +504,12 @@ void TForm1::conversionError(const QString& message)
     reporter_->report({message, QStringLiteral("Error")});
 }
 
+void TForm1::linkError(const QString& message)
+{
+    memoLine(message);
+    reporter_->report({message, windowTitle()});
+}
+
 // ---- handlers ------------------------------------------------------------
 
 void TForm1::CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }

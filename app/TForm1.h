@@ -148,6 +148,7 @@ private:
     void chartSaveTick() override;
     void relayCountdownTick() override;
     void conversionError(const QString& message) override;
+    void linkError(const QString& message) override;
 
     // ParserListener
     void parserDiagnostics(const obr9::ParserDiagnostics& d) override;

@@ -200,8 +200,15 @@ void ConnectionManager::CheckBox2Click(bool listen)
             return;
         }
         server_.close();
-        server_.listen(listenAddress_, quint16(port));
-        listener_.serverLabel(LinkText::listening);
+        if (server_.listen(listenAddress_, quint16(port))) {
+            listener_.serverLabel(LinkText::listening);
+        } else {
+            // A port in use must not look like a server waiting for clients.
+            listener_.serverLabel(LinkText::serverIdle);
+            listener_.linkError(QStringLiteral("Cannot listen on port %1: %2")
+                                    .arg(port)
+                                    .arg(server_.errorString()));
+        }
     } else {
         server_.close();
         const QList<QTcpSocket*> clients = serverClients_;

@@ -56,6 +56,8 @@ public:
     virtual void relayCountdownTick() {}
     // An operator input that is not a number (a port text, say).
     virtual void conversionError(const QString& message) { (void)message; }
+    // A link that could not be opened although the operator asked for it.
+    virtual void linkError(const QString& message) { (void)message; }
 };
 
 } // namespace obr9

@@ -328,6 +328,19 @@ private slots:
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
     }
 
+    void listeningOnAPortInUseIsReported()
+    {
+        QTcpServer other;
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        form_->link().setListenAddress(QHostAddress::LocalHost);
+        control<QLineEdit>("EditPort")->setText(QString::number(other.serverPort()));
+        control<QCheckBox>("CheckBox2")->setChecked(true);
+        QVERIFY(!form_->link().server().isListening());
+        QCOMPARE(control<QLabel>("Label25")->text(), QStringLiteral("brak polaczenia"));
+        QCOMPARE(reporter_.messages.size(), 1);
+        QVERIFY(reporter_.messages[0].text.contains(QString::number(other.serverPort())));
+    }
+
     void badSerialPortNameUnchecksConnect()
     {
         control<QComboBox>("ComboBoxPort")->setEditText(QStringLiteral("COMx"));
