@@ -112,6 +112,18 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
     form3_ = settings;
     form4_ = charts;
     form5_ = channels;
+    if (form4_) {
+        form4_->attachSources(&state_, &temperatureHistory_, &voltageHistory_);
+        form4_->setReporter(reporter_);
+        form4_->setDisplayFormat(&format_);
+    }
+    if (form5_)
+        form5_->setHost(this);
+    if (form2_)
+        form2_->attach(this);
+    if (form3_)
+        form3_->attach(this, form2_);
+    connect(button9_, &QPushButton::clicked, this, [this] { Button9Click(); });
 }
 
 void TForm1::setReporter(Reporter* reporter)
@@ -119,6 +131,8 @@ void TForm1::setReporter(Reporter* reporter)
     reporter_ = reporter ? reporter : defaultReporter_.get();
     link_->setReporter(reporter_);
     relayPage_->setReporter(*reporter_);
+    if (form4_)
+        form4_->setReporter(reporter_);
 }
 
 // ---- building ------------------------------------------------------------
@@ -241,16 +255,10 @@ void TForm1::buildDriverPage(QWidget* page)
 
     button12_ = named(new QPushButton(QStringLiteral("Charts"), page), "Button12");
     button12_->setGeometry(356, 114, 106, 30);
-    connect(button12_, &QPushButton::clicked, this, [this] {
-        if (form4_)
-            form4_->show();
-    });
+    connect(button12_, &QPushButton::clicked, this, [this] { Button12Click(); });
     button13_ = named(new QPushButton(QStringLiteral("Settings"), page), "Button13");
     button13_->setGeometry(470, 114, 106, 30);
-    connect(button13_, &QPushButton::clicked, this, [this] {
-        if (form5_)
-            form5_->show();
-    });
+    connect(button13_, &QPushButton::clicked, this, [this] { Button13Click(); });
 }
 
 void TForm1::buildHiddenControls()
@@ -486,6 +494,19 @@ void TForm1::addressUsed(const QString& host)
 
 void TForm1::settingsButtonEnabled(bool enabled) { button9_->setEnabled(enabled); }
 
+void TForm1::closeDeviceSettings()
+{
+    if (form3_)
+        form3_->closeQuietly();
+}
+
+void TForm1::dropLinks(bool listenToo)
+{
+    checkBoxConnect_->setChecked(false);
+    if (listenToo)
+        checkBox2_->setChecked(false);
+}
+
 void TForm1::chartSaveTick()
 {
     if (chartSaveStep)
@@ -551,6 +572,32 @@ void TForm1::Image2DblClick()
 }
 
 void TForm1::Button10Click() { link_->Button10Click(); }
+
+void TForm1::Button9Click()
+{
+    if (form2_)
+        form2_->show();
+    link_->parser().requestReset();
+    button9_->setEnabled(false);
+}
+
+void TForm1::Button12Click()
+{
+    if (!form4_)
+        return;
+    std::array<QString, 8> names;
+    for (int k = 0; k < 8; ++k)
+        names[size_t(k)] =
+            form5_ ? form5_->nameField(k)->text() : QStringLiteral("Temp%1").arg(k + 1);
+    form4_->showCharts(names, form5_ ? form5_->voltageItem() : QString(),
+                       form5_ ? form5_->temperatureItem() : QString());
+}
+
+void TForm1::Button13Click()
+{
+    if (form5_)
+        form5_->show();
+}
 void TForm1::Timer1Timer() { link_->Timer1Timer(); }
 void TForm1::Timer2Timer() { link_->Timer2Timer(); }
 
@@ -590,6 +637,24 @@ void TForm1::voltageIntervalIndex(uint8_t index)
 {
     if (form5_)
         form5_->voltageIntervals()->setCurrentIndex(index);
+}
+
+void TForm1::settingsRecordReceived(const uint8_t* record, int size)
+{
+    if (form3_)
+        form3_->fillFromRecord(record, size);
+}
+
+void TForm1::uploadStep()
+{
+    if (form3_)
+        form3_->uploadStep();
+}
+
+void TForm1::uploadAcknowledged(bool accepted)
+{
+    if (form3_)
+        form3_->uploadAcknowledged(accepted);
 }
 
 void TForm1::temperatureIntervalIndex(uint8_t index)
@@ -652,6 +717,68 @@ void TForm1::voltageShown(const QString& text) { label18_->setText(text); }
 
 void TForm1::recordValues(const float* values, int count, int kind)
 {
-    if (recordSink)
-        recordSink(values, count, kind);
+    if (count >= CsvRecorder::valueCount(kind))
+        ZapiszDane(values, kind);
+}
+
+void TForm1::temperatureSampleStored() { RysujWykres(); }
+
+void TForm1::voltageSampleStored()
+{
+    if (form4_)
+        form4_->redrawVoltage();
+}
+
+// ---- recording and charts ------------------------------------------------
+
+void TForm1::ZapiszDane(const float* values, int kind)
+{
+    // Any one box records every kind: they are not tied to their files.
+    if (!recordTemperature_->isChecked() && !recordVoltage_->isChecked() &&
+        !recordIo_->isChecked())
+        return;
+    // From the first recorded line on, the window shows "," decimals; the
+    // files keep ".".
+    format_.setDecimalSeparator(QLatin1Char(','));
+
+    const int voltageIndex = form5_ ? form5_->voltageIntervals()->currentIndex() : -1;
+    const int temperatureIndex = form5_ ? form5_->temperatureIntervals()->currentIndex() : -1;
+    const CsvRecorder::Result result =
+        recorder_.append(values, kind, voltageIndex, temperatureIndex, state_.channelNames);
+    if (result.written) {
+        if (!failingRecordFiles_.isEmpty())
+            failingRecordFiles_.removeOne(recorder_.filePath(kind));
+    } else if (!result.failedFile.isEmpty() && !failingRecordFiles_.contains(result.failedFile)) {
+        // One line per file, not per frame: a voltage file fails ten times a second.
+        failingRecordFiles_.append(result.failedFile);
+        memoLine(QStringLiteral("BLAD_OTWARCIA_PLIKU ") + result.failedFile);
+    }
+}
+
+void TForm1::RysujWykres()
+{
+    if (form4_)
+        form4_->RysujWykres();
+}
+
+// ---- channel and sampling settings ----------------------------------------
+
+bool TForm1::linkChosen() const
+{
+    return checkBoxConnect_->isChecked() || checkBox2_->isChecked();
+}
+
+void TForm1::channelSettingsMemo(const QString& line) { memoLine(line); }
+void TForm1::restartVoltageHistory() { voltageHistory_.restart(); }
+void TForm1::restartTemperatureHistory() { temperatureHistory_.restart(); }
+void TForm1::sendChannelSettings(const QByteArray& frame) { link_->SendFrame(frame); }
+
+void TForm1::relabelTemperatures(const std::array<QString, 8>& names)
+{
+    for (size_t k = 0; k < names.size(); ++k) {
+        QString text = names[k];
+        text += QLatin1Char('=');
+        format_.appendGeneral(text, double(state_.lastTemperatures[k]));
+        temperatureLabels_[k]->setText(text);
+    }
 }

@@ -9,7 +9,9 @@
 #include "app/SettingsLocation.h"
 #include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
+#include "measure/CsvRecorder.h"
 #include "measure/HistoryRing.h"
+#include "measure/TForm5.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
@@ -45,7 +47,8 @@ class TForm1 : public QMainWindow,
                private obr9::LinkControls,
                private obr9::LinkListener,
                private obr9::ParserListener,
-               private obr9::MeasurementListener {
+               private obr9::MeasurementListener,
+               private ChannelSettingsHost {
     Q_OBJECT
 public:
     static constexpr int kDriverPage = 0;
@@ -90,11 +93,23 @@ public:
 
     // Seams for the pages that arrive later.
     std::function<void(const uint8_t*, int)> moduleStreamSink;   // module stream parser
-    std::function<void(const float*, int, int)> recordSink;      // ZapiszDane
     std::function<void()> chartSaveStep;                         // Timer2 step 1-2
     std::function<void()> relayCountdownStep;                    // Timer2 step 3
 
     void setStatusCaption(const QString& status);
+
+    // The device settings dialog drops the links itself ("Save to device",
+    // the end of a firmware upload): "connect" and, when asked, "listen"
+    // go unchecked, as if the operator unticked them.
+    void dropLinks(bool listenToo);
+
+    // Recording: one line of the kind's values to its file while any of the
+    // three "record" boxes is ticked. The recorder's folder and clock are
+    // seams for tests.
+    void ZapiszDane(const float* values, int kind);
+    obr9::CsvRecorder& recorder() { return recorder_; }
+    // Temperature redraw of the chart window (the decoder advances the ring).
+    void RysujWykres();
 
     // Handlers.
     void CheckBoxConnectClick();
@@ -105,6 +120,9 @@ public:
     void Image1DblClick();
     void Image2DblClick();
     void Button10Click();
+    void Button9Click(); // "OBR-9 Settings": the login dialog
+    void Button12Click(); // "Charts"
+    void Button13Click(); // "Settings"
     void Timer1Timer();
     void Timer2Timer();
     void PageControl1Change();
@@ -145,6 +163,7 @@ private:
     void historyRestart() override;
     void addressUsed(const QString& host) override;
     void settingsButtonEnabled(bool enabled) override;
+    void closeDeviceSettings() override;
     void chartSaveTick() override;
     void relayCountdownTick() override;
     void conversionError(const QString& message) override;
@@ -156,6 +175,9 @@ private:
     void identificationVersion(uint8_t version) override;
     void voltageIntervalIndex(uint8_t index) override;
     void temperatureIntervalIndex(uint8_t index) override;
+    void settingsRecordReceived(const uint8_t* record, int size) override;
+    void uploadStep() override;
+    void uploadAcknowledged(bool accepted) override;
 
     // MeasurementListener
     void temperatureKindChanged(int kind) override;
@@ -165,11 +187,23 @@ private:
                                   const QString& humidityText) override;
     void voltageShown(const QString& text) override;
     void recordValues(const float* values, int count, int kind) override;
+    void temperatureSampleStored() override;
+    void voltageSampleStored() override;
+
+    // ChannelSettingsHost
+    bool linkChosen() const override;
+    void channelSettingsMemo(const QString& line) override;
+    void restartVoltageHistory() override;
+    void restartTemperatureHistory() override;
+    void sendChannelSettings(const QByteArray& frame) override;
+    void relabelTemperatures(const std::array<QString, 8>& names) override;
 
     obr9::DeviceState state_;
     obr9::TemperatureHistory temperatureHistory_;
     obr9::VoltageHistory voltageHistory_;
     obr9::DisplayFormat format_;
+    obr9::CsvRecorder recorder_;
+    QStringList failingRecordFiles_; // reported once until written again
     obr9::MeasurementDecoder decoder_;
     std::unique_ptr<obr9::Reporter> defaultReporter_;
     obr9::Reporter* reporter_ = nullptr;

@@ -1,8 +1,93 @@
 #include "devconfig/TForm2.h"
 
+#include "app/TForm1.h"
+#include "protocol/Frames.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+using namespace obr9;
+
+namespace {
+template <typename T>
+T* named(T* widget, const char* name)
+{
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// The request carries 8-bit characters as they are.
+bool fitsEightBits(const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() > 0xFF)
+            return false;
+    }
+    return true;
+}
+} // namespace
+
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("Form2"));
-    setWindowTitle(tr("Login"));
+    setWindowTitle(QStringLiteral("Login"));
+    setWindowFlag(Qt::Window);
+
+    auto* grid = new QGridLayout(this);
+    grid->addWidget(named(new QLabel(QStringLiteral("User"), this), "Label1"), 0, 0);
+    edit1_ = named(new QLineEdit(QStringLiteral("admin"), this), "Edit1");
+    grid->addWidget(edit1_, 0, 1);
+    grid->addWidget(named(new QLabel(QStringLiteral("Password"), this), "Label2"), 1, 0);
+    edit2_ = named(new QLineEdit(QStringLiteral("7961"), this), "Edit2");
+    edit2_->setEchoMode(QLineEdit::Password);
+    grid->addWidget(edit2_, 1, 1);
+
+    auto* ok = named(new QPushButton(QStringLiteral("OK"), this), "Button1");
+    auto* cancel = named(new QPushButton(QStringLiteral("Anuluj"), this), "Button2");
+    ok->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    grid->addWidget(ok, 2, 0);
+    grid->addWidget(cancel, 2, 1);
+    connect(ok, &QPushButton::clicked, this, [this] { Button1Click(); });
+    connect(cancel, &QPushButton::clicked, this, [this] { Button2Click(); });
+
+    connect(edit1_, &QLineEdit::textChanged, this, [this] { limitTexts(); });
+    connect(edit2_, &QLineEdit::textChanged, this, [this] { limitTexts(); });
+    limitTexts();
+    resize(260, 120);
+}
+
+void TForm2::limitTexts()
+{
+    edit1_->setMaxLength(std::max(0, kLoginTextLimit - int(edit2_->text().size())));
+    edit2_->setMaxLength(std::max(0, kLoginTextLimit - int(edit1_->text().size())));
+}
+
+void TForm2::Button1Click()
+{
+    if (!main_)
+        return;
+    const QString user = edit1_->text();
+    const QString password = edit2_->text();
+    const QString caption = QStringLiteral("Login");
+    if (!fitsEightBits(user) || !fitsEightBits(password)) {
+        main_->reporter().report(
+            {QStringLiteral("User name and password may hold 8-bit characters only."), caption});
+        return;
+    }
+    const BuiltFrame request = loginRequest(user.toLatin1(), password.toLatin1());
+    if (!request.ok()) {
+        main_->reporter().report({request.error, caption});
+        return;
+    }
+    main_->link().parser().setRequestMode(RequestAnswer);
+    main_->link().SendFrame(request.bytes);
+}
+
+void TForm2::Button2Click()
+{
+    close();
 }

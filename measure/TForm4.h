@@ -1,16 +1,29 @@
-// The chart window: voltage and temperature histories as strip charts.
-// The drawing arrives with the recording work; the channel boxes and their
-// colour swatches are here already, since the frame decoders rename, show
-// and hide them.
+// The chart window: the controller's voltage and temperature histories as
+// two strip charts of 1000 x 500 pixels, redrawn from the rings every time
+// a frame arrives, shown or not. The channel boxes and their colour swatches
+// are renamed, shown and hidden by the frame decoders; unticking a box
+// leaves its channel out of the next drawing.
 #pragma once
 
+#include "measure/HistoryRing.h"
+#include "measure/StripChart.h"
+
 #include <QDialog>
+#include <QImage>
 
 #include <array>
 
+class ChartImage;
 class QCheckBox;
+class QComboBox;
 class QFrame;
 class QLabel;
+
+namespace obr9 {
+class DisplayFormat;
+class Reporter;
+struct DeviceState;
+} // namespace obr9
 
 class TForm4 : public QDialog {
     Q_OBJECT
@@ -20,12 +33,84 @@ public:
     QCheckBox* channelBox(int channel) const { return checkBoxes_[size_t(channel)]; }
     QFrame* swatch(int channel) const { return shapes_[size_t(channel)]; }
     QLabel* kindLabel() const { return label32_; }
+    QComboBox* rangeBox() const { return comboBox1_; } // "range", ComboBox1
+    QComboBox* tminBox() const { return comboBox2_; }  // "Tmin", ComboBox2
+    // Temperature scale, n = 0 the bottom label (Label14) .. 5 the top (Label9).
+    QLabel* temperatureScaleLabel(int n) const { return temperatureScale_[size_t(n)]; }
+    // Time scales, n = 0 at x = 0 .. 5 at x = 1000 (Label17.. and Label23..).
+    QLabel* voltageTimeLabel(int n) const { return voltageTime_[size_t(n)]; }
+    QLabel* temperatureTimeLabel(int n) const { return temperatureTime_[size_t(n)]; }
+    const QImage& voltageImage() const;     // Image1
+    const QImage& temperatureImage() const; // Image2
 
-    // Runs whenever the controller's temperature sensor kind changes.
+    // What the window draws: the main window's rings and its sensor kind.
+    // Until attached it draws empty rings of its own.
+    void attachSources(const obr9::DeviceState* state, const obr9::TemperatureHistory* temperatures,
+                       const obr9::VoltageHistory* voltage);
+    // Where a "range" or "Tmin" that cannot be drawn is reported. The
+    // report is posted, never shown inside the redraw that found it.
+    void setReporter(obr9::Reporter* reporter) { reporter_ = reporter; }
+    // The window's number format, for scale labels with decimals.
+    void setDisplayFormat(const obr9::DisplayFormat* format) { format_ = format; }
+
+    // Rewrites the temperature scale from "Tmin" and "range"; runs when
+    // either box changes and when the sensor kind changes. Text that cannot
+    // be drawn leaves the labels as they are.
     void ComboBox1Change();
 
+    // The voltage trace, newest sample (at writeIndex) at x = 1000. Called
+    // after the new sample is stored and before the ring advances.
+    void redrawVoltage();
+    // The temperature traces of the ticked channels (two in temperature and
+    // humidity mode, the humidity on its own 0..100 % scale). The caller
+    // advances the ring afterwards, whatever happens here: a "range" or
+    // "Tmin" that cannot be drawn is reported once and the last good scale
+    // is used.
+    void RysujWykres();
+
+    // The "Charts" button: channel captions from the settings dialog's names
+    // (eight-temperature sensor) or "Temperature" and "Humidity", the two
+    // time scales from the sampling items shown there, then shows the window.
+    void showCharts(const std::array<QString, 8>& channelNames, const QString& voltageItem,
+                    const QString& temperatureItem);
+
+    // The scale the next temperature redraw uses.
+    obr9::StripChart::TemperatureScale lastGoodScale() const { return lastGoodScale_; }
+
 private:
+    void buildVoltageChart(QWidget* content);
+    void buildTemperatureChart(QWidget* content);
+    void buildChannelList(QWidget* content);
+    int temperatureKind() const;
+    // Reads the two boxes; nothing when their text cannot be drawn.
+    std::optional<obr9::StripChart::TemperatureScale> typedScale(QString* problem) const;
+    // The scale to draw with, reporting text that cannot be drawn once.
+    obr9::StripChart::TemperatureScale drawingScale();
+    void setTimeLabels(const std::array<QLabel*, 6>& labels,
+                       const std::optional<obr9::StripChart::TimeSpan>& span);
+
     std::array<QCheckBox*, 8> checkBoxes_{}; // CheckBox1..CheckBox8
     std::array<QFrame*, 8> shapes_{};        // Shape1..Shape8
     QLabel* label32_ = nullptr;
+    QComboBox* comboBox1_ = nullptr;
+    QComboBox* comboBox2_ = nullptr;
+    ChartImage* image1_ = nullptr;
+    ChartImage* image2_ = nullptr;
+    std::array<QLabel*, 6> temperatureScale_{}; // Label14 (bottom) .. Label9 (top)
+    std::array<QLabel*, 6> voltageTime_{};      // Label17..Label22
+    std::array<QLabel*, 6> temperatureTime_{};  // Label23..Label28
+
+    QImage voltageBackground_;
+    QImage temperatureBackground_;
+
+    const obr9::DeviceState* state_ = nullptr;
+    const obr9::TemperatureHistory* temperatures_ = nullptr;
+    const obr9::VoltageHistory* voltage_ = nullptr;
+    obr9::TemperatureHistory ownTemperatures_;
+    obr9::VoltageHistory ownVoltage_;
+    obr9::Reporter* reporter_ = nullptr;
+    const obr9::DisplayFormat* format_ = nullptr;
+
+    obr9::StripChart::TemperatureScale lastGoodScale_;
+    QString reportedText_; // the bad "range" and "Tmin" last reported
 };

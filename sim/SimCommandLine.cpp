@@ -27,6 +27,63 @@ std::optional<uint> parseUnsigned(const QString& text, uint max)
 }
 } // namespace
 
+namespace {
+// "2,9,13" within 0..max; "none" for an empty list.
+std::optional<QList<int>> parseNumberList(const QString& text, int max)
+{
+    QList<int> numbers;
+    if (text == QLatin1String("none"))
+        return numbers;
+    for (const QString& part : text.split(QLatin1Char(','))) {
+        const auto value = parseUnsigned(part.trimmed(), uint(max));
+        if (!value)
+            return std::nullopt;
+        if (!numbers.contains(int(*value)))
+            numbers.append(int(*value));
+    }
+    return numbers;
+}
+
+QString parseModuleOptions(const QCommandLineParser& parser, const QCommandLineOption& pty,
+                           const QCommandLineOption& listen, const QCommandLineOption& only,
+                           const QCommandLineOption& period, const QCommandLineOption& missing,
+                           const QCommandLineOption& garbage, const QCommandLineOption& relays,
+                           SimModuleOptions& modules)
+{
+    modules.pseudoTerminal = parser.isSet(pty);
+    if (parser.isSet(listen)) {
+        QString error;
+        const auto endpoint = parseLoopbackEndpoint(parser.value(listen), &error);
+        if (!endpoint)
+            return QStringLiteral("--modules-listen: ") + error;
+        modules.tcp = *endpoint;
+    }
+    modules.modulesOnly = parser.isSet(only);
+    if (modules.modulesOnly && !modules.enabled())
+        return QStringLiteral("--modules-only needs --modules-pty or --modules-listen");
+    if (parser.isSet(period)) {
+        const auto value = parseUnsigned(parser.value(period), 86'400'000);
+        if (!value || *value == 0)
+            return QStringLiteral("--module-period-ms: give a number of milliseconds above 0");
+        modules.period = Milliseconds{*value};
+    }
+    if (parser.isSet(missing)) {
+        const auto list = parseNumberList(parser.value(missing), 15);
+        if (!list)
+            return QStringLiteral("--missing-external: give channels 0..15 separated by commas, or none");
+        modules.missingExternal = *list;
+    }
+    modules.garbage = parser.isSet(garbage);
+    if (parser.isSet(relays)) {
+        const auto list = parseNumberList(parser.value(relays), 7);
+        if (!list)
+            return QStringLiteral("--relays: give addresses 0..7 separated by commas, or none");
+        modules.relayAddresses = *list;
+    }
+    return {};
+}
+} // namespace
+
 SimCommandLine parseSimCommandLine(const QStringList& arguments)
 {
     SimCommandLine result;
@@ -75,10 +132,45 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
     const QCommandLineOption dropAfter(QStringLiteral("drop-after"),
                                        QStringLiteral("Fault: close each connection after S seconds."),
                                        QStringLiteral("s"));
+    const QCommandLineOption loginUser(QStringLiteral("login-user"),
+                                       QStringLiteral("User name the login accepts (default admin)."),
+                                       QStringLiteral("name"));
+    const QCommandLineOption loginPassword(QStringLiteral("login-password"),
+                                           QStringLiteral("Password the login accepts (default 7961)."),
+                                           QStringLiteral("text"));
+    const QCommandLineOption nakEvery(QStringLiteral("nak-every"),
+                                      QStringLiteral("Firmware upload: answer every N-th frame with 'd' "
+                                                     "so that the program repeats it (0 never, default)."),
+                                      QStringLiteral("n"));
+    const QCommandLineOption modulesPty(QStringLiteral("modules-pty"),
+                                        QStringLiteral("Play the RS-485 modules (HQ-2, VK8) on a pseudo-terminal; "
+                                                       "its path is printed as \"module port PATH\"."));
+    const QCommandLineOption modulesListen(QStringLiteral("modules-listen"),
+                                           QStringLiteral("Play the RS-485 modules on a loopback TCP port, as the "
+                                                          "controller forwards them (0 lets the system choose)."),
+                                           QStringLiteral("addr:port"));
+    const QCommandLineOption modulesOnly(QStringLiteral("modules-only"),
+                                         QStringLiteral("Only the modules: no controller on the TCP link."));
+    const QCommandLineOption modulePeriod(QStringLiteral("module-period-ms"),
+                                          QStringLiteral("The HQ-2 sends its sixteen frames every N ms (default 1000)."),
+                                          QStringLiteral("n"));
+    const QCommandLineOption missingExternal(QStringLiteral("missing-external"),
+                                             QStringLiteral("HQ-2 channels without an external sensor (-900.0), "
+                                                            "comma-separated 0..15, \"none\" for none (default 2,9,13)."),
+                                             QStringLiteral("list"));
+    const QCommandLineOption moduleGarbage(QStringLiteral("module-garbage"),
+                                           QStringLiteral("Fault: stray bytes between the module frames."));
+    const QCommandLineOption relayAddresses(QStringLiteral("relays"),
+                                            QStringLiteral("Bus addresses 0..7 of the VK8 relay modules that answer, "
+                                                           "comma-separated, \"none\" for none (default 0,1,2,3)."),
+                                            QStringLiteral("list"));
     const QCommandLineOption verbose(QStringLiteral("verbose"),
                                      QStringLiteral("Log requests and sent blocks in hex on stderr."));
     parser.addOptions({help, listen, port, connectTo, sensor, version, voltageInterval, temperatureInterval,
                        period, fast, bytePerWrite, garbage, silentAfter, dropAfter, verbose});
+    parser.addOptions({loginUser, loginPassword, nakEvery});
+    parser.addOptions({modulesPty, modulesListen, modulesOnly, modulePeriod, missingExternal, moduleGarbage,
+                       relayAddresses});
 
     auto fail = [&result](const QString& message) {
         result.error = message;
@@ -171,6 +263,23 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
         if (!options.dropAfter)
             return fail(QStringLiteral("--drop-after: give a number of seconds"));
     }
+    // The program sends both in one 50-byte request: 30 characters together.
+    if (parser.isSet(loginUser))
+        options.loginUser = parser.value(loginUser).toLatin1();
+    if (parser.isSet(loginPassword))
+        options.loginPassword = parser.value(loginPassword).toLatin1();
+    if (options.loginUser.size() + options.loginPassword.size() > 30)
+        return fail(QStringLiteral("--login-user and --login-password hold 30 characters together"));
+    if (parser.isSet(nakEvery)) {
+        const auto value = parseUnsigned(parser.value(nakEvery), 1000000);
+        if (!value || *value == 1)
+            return fail(QStringLiteral("--nak-every: give 0 or a number from 2 up"));
+        options.nakEvery = static_cast<int>(*value);
+    }
+    if (QString moduleError = parseModuleOptions(parser, modulesPty, modulesListen, modulesOnly, modulePeriod,
+                                                 missingExternal, moduleGarbage, relayAddresses, result.modules);
+        !moduleError.isEmpty())
+        return fail(moduleError);
     result.verbose = parser.isSet(verbose);
     return result;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "sim/SimAddress.h"
+#include "sim/SimModuleOptions.h"
 #include "sim/SimOptions.h"
 
 #include <QString>
@@ -16,6 +17,7 @@ struct SimCommandLine {
     Mode mode = Mode::Listen;
     SimEndpoint endpoint{QHostAddress(QHostAddress::LocalHost), kDefaultPort};
     SimOptions options;
+    SimModuleOptions modules;
     bool verbose = false;
 
     bool helpRequested = false;

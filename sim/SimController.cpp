@@ -27,8 +27,9 @@ Milliseconds periodFor(const std::array<Milliseconds, N>& table, uint8_t index)
 } // namespace
 
 SimController::SimController(SimOptions options, QObject* parent)
-    : QObject(parent), options_(options)
+    : QObject(parent), options_(options), deviceConfig_(options.loginUser, options.loginPassword)
 {
+    upload_.setNakEvery(options.nakEvery);
     connect(&temperatureTimer_, &QTimer::timeout, this, &SimController::sendTemperatures);
     connect(&voltageTimer_, &QTimer::timeout, this, &SimController::sendVoltage);
     connect(&statusTimer_, &QTimer::timeout, this, &SimController::sendStatus);
@@ -143,6 +144,7 @@ void SimController::adoptConnection(QTcpSocket* socket)
     connect(socket, &QTcpSocket::disconnected, this, &SimController::endConnection);
 
     parser_.reset();
+    upload_.abandon();
     trickle_.clear();
     pendingWhole_.clear();
     silent_ = false;
@@ -273,7 +275,9 @@ void SimController::onReadyRead()
 {
     if (!link_)
         return;
-    for (const SimRequest& request : parser_.feed(link_->readAll()))
+    QByteArray data = link_->readAll();
+    takeUploadBytes(data);
+    for (const SimRequest& request : parser_.feed(data))
         handle(request);
 }
 
@@ -291,10 +295,20 @@ void SimController::handle(const SimRequest& request)
         applyOutputCommand(static_cast<uint8_t>(request.bytes[5]));
         break;
     case SimRequest::Kind::Login:
-    case SimRequest::Kind::ChannelSettings:
+        // Status and record in one write: the program wants them in one read.
+        send(deviceConfig_.loginAnswer(request.bytes));
+        emit loginAnswered(deviceConfig_.lastLoginAccepted());
+        break;
     case SimRequest::Kind::DeviceSettings:
-    case SimRequest::Kind::SettingsClose:
+        takeSettings(request.bytes);
+        break;
     case SimRequest::Kind::UploadHeader:
+        takeUploadHeader(request.bytes);
+        break;
+    case SimRequest::Kind::ChannelSettings:
+        takeChannelSettings(request.bytes);
+        break;
+    case SimRequest::Kind::SettingsClose:
         // Recognised and consumed; not answered yet.
         break;
     }
@@ -307,6 +321,61 @@ void SimController::applyOutputCommand(uint8_t commandBits)
     outputBits_ = static_cast<uint8_t>(((commandBits & 0x01) ? kStatusOut2 : 0) |
                                        ((commandBits & 0x02) ? kStatusOut1 : 0));
     send(inputsOutputsFrame(static_cast<uint8_t>(inputBits_ | outputBits_)));
+}
+
+void SimController::takeSettings(const QByteArray& frame)
+{
+    const QString why = deviceConfig_.takeSettings(frame);
+    emit settingsFrameReceived(frame, why);
+    if (why.isEmpty()) {
+        // The controller restarts its network with the new settings.
+        if (link_)
+            link_->flush();
+        endConnection();
+    }
+}
+
+void SimController::takeUploadHeader(const QByteArray& header)
+{
+    const QByteArray answer = upload_.header(header);
+    if (!answer.isEmpty())
+        send(answer);
+}
+
+// While an upload runs, the raw blocks come before any request parsing; the
+// data frames pause, since their bytes could read as '{' or 'd'.
+void SimController::takeUploadBytes(QByteArray& data)
+{
+    if (!upload_.active())
+        return;
+    QByteArray answers;
+    const qsizetype used = upload_.feed(data, answers);
+    data.remove(0, used);
+    if (!answers.isEmpty())
+        send(answers);
+    if (upload_.takeFinished())
+        emit uploadFinished(upload_.file(), upload_.checksumOk());
+}
+
+// The controller keeps the names (they come back in its eight-temperature
+// frames) and samples at the new intervals from now on. An index outside its
+// list (FF: nothing chosen; the temperature list's empty last item) keeps
+// that interval as it was.
+void SimController::takeChannelSettings(const QByteArray& frame)
+{
+    if (frame.size() < SimRequestParser::kChannelSettingsSize)
+        return;
+    const auto voltageIndex = static_cast<uint8_t>(frame[4]);
+    const auto temperatureIndex = static_cast<uint8_t>(frame[5]);
+    if (voltageIndex < kVoltagePeriods.size())
+        options_.voltageIntervalIndex = voltageIndex;
+    if (temperatureIndex < kTemperaturePeriods.size())
+        options_.temperatureIntervalIndex = temperatureIndex;
+    for (int k = 0; k < kChannelCount; ++k) {
+        const char* field = frame.constData() + 6 + kChannelNameField * k;
+        readings_.setChannelName(k, QByteArray(field, int(qstrnlen(field, kChannelNameField))));
+    }
+    applyPeriods();
 }
 
 void SimController::fallSilent()
@@ -339,6 +408,8 @@ void SimController::sendStatus()
 
 void SimController::sendData(const QByteArray& frame)
 {
+    if (upload_.active())
+        return;
     // While an answer waits, the trickle drains so the answer can follow.
     if (trickle_.size() > kTrickleBacklog || !pendingWhole_.isEmpty())
         return;

@@ -11,6 +11,7 @@
 // they will get a class of their own beside this one, on a pseudo-terminal.
 #pragma once
 
+#include "sim/SimDeviceConfig.h"
 #include "sim/SimOptions.h"
 #include "sim/SimReadings.h"
 #include "sim/SimRequest.h"
@@ -65,6 +66,8 @@ public:
     const SimOptions& options() const { return options_; }
     // Output bits as the status frame carries them (kStatusOut1, kStatusOut2).
     uint8_t outputBits() const { return outputBits_; }
+    const SimDeviceConfig& deviceConfig() const { return deviceConfig_; }
+    const SimUploadReceiver& uploadReceiver() const { return upload_; }
     // Write calls made on the link since construction.
     qint64 writeCount() const { return writeCount_; }
 
@@ -76,6 +79,12 @@ signals:
     // splits it.
     void blockSent(const QByteArray& block);
     void fellSilent();
+    // Device configuration: a login was answered; a settings frame was
+    // taken up (why empty) or refused (why says so); a firmware upload has
+    // received its whole image.
+    void loginAnswered(bool accepted);
+    void settingsFrameReceived(const QByteArray& frame, const QString& why);
+    void uploadFinished(const QByteArray& file, bool checksumOk);
 
 private:
     void connectSocket();
@@ -91,10 +100,12 @@ private:
     void onReadyRead();
     void handle(const SimRequest& request);
     void applyOutputCommand(uint8_t commandBits);
-    // Later answers slot in beside these: login (status and the 145-byte
-    // settings record), the device settings frame, the settings close frame,
-    // the channel settings frame (names and interval indexes) and the firmware
-    // upload with its '{' / 'd' acknowledgements.
+    void takeChannelSettings(const QByteArray& frame);
+    void takeSettings(const QByteArray& frame);
+    void takeUploadHeader(const QByteArray& header);
+    // Raw firmware blocks carry no header of their own: while an upload
+    // runs they are taken from a read before the request parser sees it.
+    void takeUploadBytes(QByteArray& data);
 
     void fallSilent();
     void sendTemperatures();
@@ -111,6 +122,8 @@ private:
     SimOptions options_;
     SimReadings readings_;
     SimRequestParser parser_;
+    SimDeviceConfig deviceConfig_;
+    SimUploadReceiver upload_;
     uint8_t outputBits_ = 0;
     uint8_t inputBits_ = 0;
 

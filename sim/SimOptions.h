@@ -2,6 +2,8 @@
 // and the faults it injects.
 #pragma once
 
+#include <QByteArray>
+
 #include <array>
 #include <chrono>
 #include <cstdint>
@@ -37,6 +39,12 @@ struct SimOptions {
     uint8_t temperatureIntervalIndex = 0; // 1/s
     // Replaces all three periods at once (tests, demonstrations).
     std::optional<Milliseconds> period;
+
+    // Login the controller accepts (8-bit texts, compared exactly).
+    QByteArray loginUser = "admin";
+    QByteArray loginPassword = "7961";
+    // Firmware upload: answer every n-th frame with 'd' (0: never).
+    int nakEvery = 0;
 
     // Fault switches.
     bool bytePerWrite = false;

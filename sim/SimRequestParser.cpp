@@ -15,8 +15,8 @@ uint8_t at(const QByteArray& data, qsizetype pos)
 
 std::vector<SimRequest> SimRequestParser::feed(QByteArrayView data)
 {
-    // Raw firmware blocks, once the upload is answered, carry no header of
-    // their own: they will have to be diverted here, before this scan.
+    // Raw firmware blocks carry no header of their own: the controller
+    // takes them out of a read before it reaches this scan.
     pending_.append(data.data(), data.size());
 
     std::vector<SimRequest> requests;

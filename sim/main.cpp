@@ -1,8 +1,10 @@
 // obr9-sim: the simulated OBR-9 controller. Lines on stdout ("listening
-// ADDR:PORT", "connected", "disconnected") are meant for scripts and tests
-// that start it; everything else goes to stderr.
+// ADDR:PORT", "connected", "disconnected", "module port PATH", "module
+// listening ADDR:PORT") are meant for scripts and tests that start it;
+// everything else goes to stderr.
 #include "sim/SimCommandLine.h"
 #include "sim/SimController.h"
+#include "sim/SimModuleBus.h"
 
 #include <QCoreApplication>
 
@@ -31,6 +33,22 @@ int main(int argc, char** argv)
     if (!commandLine.error.isEmpty()) {
         printLine(stderr, QStringLiteral("obr9-sim: ") + commandLine.error);
         return 2;
+    }
+
+    SimModuleBus moduleBus(commandLine.modules);
+    if (commandLine.modules.enabled()) {
+        if (!moduleBus.start()) {
+            printLine(stderr, QStringLiteral("obr9-sim: ") + moduleBus.errorString());
+            return 1;
+        }
+        if (!moduleBus.ptyPath().isEmpty())
+            printLine(stdout, QStringLiteral("module port ") + moduleBus.ptyPath());
+        if (moduleBus.tcpPort() != 0)
+            printLine(stdout, QStringLiteral("module listening %1:%2")
+                                  .arg(commandLine.modules.tcp->address.toString())
+                                  .arg(moduleBus.tcpPort()));
+        if (commandLine.modules.modulesOnly)
+            return QCoreApplication::exec();
     }
 
     SimController sim(commandLine.options);

@@ -1,0 +1,32 @@
+#include "devconfig/SettingsTexts.h"
+
+#include "devconfig/AddressText.h"
+
+namespace obr9 {
+
+void SettingsTexts::fill(const SettingsRecord& r)
+{
+    name = QString::fromLatin1(r.name).left(kNameWidth);
+    if (r.lanMode <= 2)
+        lanMode = r.lanMode;
+    ip = addressText(r.ip);
+    subnet = addressText(r.subnet);
+    gateway = addressText(r.gateway);
+    mac = macText(r.mac);
+    destination = QString::fromLatin1(r.destination);
+    path = QString::fromLatin1(r.path);
+    destinationUser = QString::fromLatin1(r.destinationUser);
+    destinationPassword = QString::fromLatin1(r.destinationPassword);
+    dns = addressText(r.dns);
+    destinationPort = QString::number(r.destinationPort);
+    baudIndex = r.baudIndex <= 10 ? r.baudIndex : kDefaultBaudIndex;
+    transmitTime = QString::number(r.transmitTime);
+    bufferIndex = r.bufferIndex;
+    stopBitsIndex = int(r.stopBits) - 1;
+    dataBitsIndex = int(r.dataBits) - 5;
+    parity = r.parity;
+    rsMode = r.rsMode;
+    rsId = QString::number(r.rsId);
+}
+
+} // namespace obr9

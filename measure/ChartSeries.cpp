@@ -1,0 +1,115 @@
+#include "measure/ChartSeries.h"
+
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+
+namespace obr9 {
+
+int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
+{
+    const auto index = uint32_t(y_.size());
+    if (ownX_)
+        x_.push_back(double(index));
+    y_.push_back(y);
+    labels_.push_back(label);
+    if (runs_.empty() || runs_.back().colour != pointColour)
+        runs_.push_back({index, pointColour});
+    return int(index);
+}
+
+int ChartSeries::append(double x, double y, uint32_t label, uint32_t pointColour)
+{
+    const std::size_t index = y_.size();
+    // Bitwise test: -0.0 and NaN are X values of their own, not the index.
+    const double asIndex = double(index);
+    if (!ownX_ && std::memcmp(&x, &asIndex, sizeof x) != 0) {
+        ownX_ = true;
+        for (std::size_t i = 0; i < index; ++i)
+            x_.push_back(double(i));
+    }
+    const int result = append(y, label, pointColour);
+    if (ownX_)
+        x_[index] = x;
+    return result;
+}
+
+uint32_t ChartSeries::pointColour(int i) const
+{
+    // The last run that starts at or before i.
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), uint32_t(i),
+                               [](uint32_t index, const ColourRun& run) { return index < run.first; });
+    return it == runs_.begin() ? colour : std::prev(it)->colour;
+}
+
+void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
+{
+    for (Envelope& e : out)
+        e = Envelope{};
+    first = std::max(first, 0);
+    last = std::min(last, size() - 1);
+    if (out.empty() || first > last)
+        return;
+    const int64_t points = int64_t(last) - first + 1;
+    const auto runs = int64_t(out.size());
+    for (int64_t r = 0; r < runs; ++r) {
+        // Run r covers [first + r * points / runs, first + (r + 1) * points / runs).
+        const int begin = first + int(r * points / runs);
+        const int end = first + int((r + 1) * points / runs);
+        if (begin >= end)
+            continue;
+        Envelope& e = out[std::size_t(r)];
+        e.firstIndex = begin;
+        e.count = end - begin;
+        e.first = e.minimum = e.maximum = y(begin);
+        for (int i = begin + 1; i < end; ++i) {
+            const double v = y_[std::size_t(i)];
+            e.minimum = std::min(e.minimum, v);
+            e.maximum = std::max(e.maximum, v);
+        }
+        e.last = y(end - 1);
+    }
+}
+
+bool ChartSeries::hasOwnX() const
+{
+    for (std::size_t i = 0; i < x_.size(); ++i) {
+        const double asIndex = double(i);
+        const double value = x_[i];
+        if (std::memcmp(&value, &asIndex, sizeof value) != 0)
+            return true;
+    }
+    return false;
+}
+
+bool ChartSeries::hasPointColours() const
+{
+    return std::any_of(runs_.begin(), runs_.end(), [this](const ColourRun& run) { return run.colour != colour; });
+}
+
+bool ChartSeries::hasLabels() const
+{
+    for (std::size_t i = 0; i < labels_.size(); ++i) {
+        if (labels_[i] != 0)
+            return true;
+    }
+    return false;
+}
+
+void ChartSeries::clearPoints()
+{
+    y_.clear();
+    labels_.clear();
+    x_.clear();
+    ownX_ = false;
+    runs_.clear();
+    runs_.shrink_to_fit();
+}
+
+std::size_t ChartSeries::memoryBytes() const
+{
+    return sizeof(*this) + y_.memoryBytes() + labels_.memoryBytes() + x_.memoryBytes() +
+           runs_.capacity() * sizeof(ColourRun) + std::size_t(name.capacity()) * sizeof(QChar);
+}
+
+} // namespace obr9

@@ -1,0 +1,88 @@
+// One line of a strip chart: its look and its points.
+//
+// A point is a Y value, a label (index into the chart's ChartLabels) and a
+// colour; its X value is its index unless a loaded file said otherwise.
+// Stored per point: the Y value (8 bytes) and the label index (4 bytes).
+// Colours are kept as runs: a new run starts only where the colour changes,
+// so a series drawn in its own colour costs nothing per point. X values get
+// a column of their own only once one differs from its index.
+//
+// Colours are 0xAARRGGBB, the layout of QRgb.
+#pragma once
+
+#include "measure/ChunkedColumn.h"
+
+#include <QString>
+#include <Qt>
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace obr9 {
+
+class ChartSeries {
+public:
+    ChartSeries() = default;
+    ChartSeries(QString name, uint32_t colour, Qt::PenStyle pen = Qt::SolidLine, bool visible = true)
+        : name(std::move(name))
+        , colour(colour)
+        , pen(pen)
+        , visible(visible)
+    {
+    }
+
+    QString name;               // legend text
+    uint32_t colour = 0xFF000000; // the series' own colour
+    Qt::PenStyle pen = Qt::SolidLine;
+    bool visible = true;
+
+    // Appends a point with X = its index; returns that index.
+    int append(double y, uint32_t label, uint32_t pointColour);
+    // Appends a point with an X value of its own.
+    int append(double x, double y, uint32_t label, uint32_t pointColour);
+
+    int size() const { return int(y_.size()); }
+    double y(int i) const { return y_[std::size_t(i)]; }
+    double x(int i) const { return ownX_ ? x_[std::size_t(i)] : double(i); }
+    uint32_t label(int i) const { return labels_[std::size_t(i)]; }
+    uint32_t pointColour(int i) const;
+
+    // For drawing many points on few pixels: points first..last (inclusive,
+    // clamped to the series) cut into out.size() runs of equal index length,
+    // each with its least, greatest, first and last Y. A line through them
+    // looks like the full line, spikes included. A run that gets no point
+    // (more runs than points) has count 0.
+    struct Envelope {
+        double minimum = 0;
+        double maximum = 0;
+        double first = 0;
+        double last = 0;
+        int firstIndex = 0;
+        int count = 0;
+    };
+    void envelope(int first, int last, std::span<Envelope> out) const;
+
+    // What a chart file has to store per point.
+    bool hasOwnX() const;
+    bool hasPointColours() const;
+    bool hasLabels() const;
+
+    void clearPoints();
+    std::size_t memoryBytes() const;
+
+private:
+    struct ColourRun {
+        uint32_t first; // index of the run's first point
+        uint32_t colour;
+    };
+
+    ChunkedColumn<double> y_;
+    ChunkedColumn<uint32_t> labels_;
+    ChunkedColumn<double> x_; // only once some X differs from its index
+    bool ownX_ = false;
+    std::vector<ColourRun> runs_;
+};
+
+} // namespace obr9

@@ -1,0 +1,231 @@
+#include "measure/ModuleStreamParser.h"
+
+#include "measure/ChartData.h"
+#include "measure/ModuleCharts.h"
+#include "protocol/Checksums.h"
+
+#include <QTime>
+
+#include <algorithm>
+#include <cstring>
+
+namespace obr9 {
+
+namespace {
+ModuleStreamListener& silentListener()
+{
+    static ModuleStreamListener none;
+    return none;
+}
+
+float floatAt(const uint8_t* frame, int offset)
+{
+    const uint32_t bits = uint32_t(frame[offset]) | uint32_t(frame[offset + 1]) << 8 |
+                          uint32_t(frame[offset + 2]) << 16 | uint32_t(frame[offset + 3]) << 24;
+    float value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+} // namespace
+
+QString ModuleStreamStatistics::rejectedText() const
+{
+    const int64_t percent = received > 0 ? rejected * 100 / received : 0;
+    return QStringLiteral("odrzuty:%1, %2%").arg(rejected).arg(percent);
+}
+
+QString ModuleStreamStatistics::receivedText() const
+{
+    return QStringLiteral("odebrane:%1").arg(received);
+}
+
+ModuleStreamParser::ModuleStreamParser(ModuleStreamListener* listener)
+    : listener_(listener)
+{
+}
+
+void ModuleStreamParser::setCharts(ChartData* temperatures, ChartData* voltages)
+{
+    temperatureChart_ = temperatures;
+    voltageChart_ = voltages;
+}
+
+std::optional<std::chrono::milliseconds> ModuleStreamParser::periodFromText(const QString& text)
+{
+    const QString t = text.trimmed();
+    if (t == QLatin1String("1 sec") || t == QLatin1String("1"))
+        return std::chrono::milliseconds{1000};
+    if (t == QLatin1String("10sec") || t == QLatin1String("10"))
+        return std::chrono::milliseconds{10000};
+    if (t == QLatin1String("60sec") || t == QLatin1String("60"))
+        return std::chrono::milliseconds{60000};
+    return std::nullopt;
+}
+
+QString ModuleStreamParser::valueText(float value, const DisplayFormat* format)
+{
+    static const DisplayFormat plain;
+    const DisplayFormat& f = format ? *format : plain;
+    QString text = f.fixed(double(value), 7, 2);
+    if (text.contains(QLatin1Char('E')) || text.contains(QLatin1Char('N')))
+        return text; // exponent form, NAN, INF: nothing to group
+    const QChar group = f.decimalSeparator() == QLatin1Char('.') ? QLatin1Char(',') : QChar(0x00A0);
+    qsizetype end = text.indexOf(f.decimalSeparator());
+    if (end < 0)
+        end = text.size();
+    const qsizetype begin = text.startsWith(QLatin1Char('-')) ? 1 : 0;
+    for (qsizetype at = end - 3; at > begin; at -= 3)
+        text.insert(at, group);
+    return text;
+}
+
+void ModuleStreamParser::parse(const uint8_t* data, int count)
+{
+    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    if (count < 0 || !data)
+        count = 0;
+    if (count != 0)
+        listener.bytesOfCall(count);
+
+    for (int i = 0; i < count; ++i) {
+        frame_[std::size_t(fill_++)] = data[i];
+        if (fill_ == kFrameSize)
+            frameComplete();
+    }
+    chartingStep();
+}
+
+void ModuleStreamParser::frameComplete()
+{
+    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    const uint16_t computed = Crc16Modbus(frame_.data(), 0, kFrameSize - 2);
+    const uint16_t received = uint16_t(frame_[18] | frame_[19] << 8);
+
+    // A computed CRC of 0 never counts as a match on the module link.
+    if (computed != received || computed == 0) {
+        listener.checksumChecked(false);
+        std::memmove(frame_.data(), frame_.data() + 1, kFrameSize - 1);
+        fill_ = kFrameSize - 1;
+        statistics_.received += 1;
+        statistics_.rejected += 1;
+        return;
+    }
+
+    fill_ = 0;
+    statistics_.received += kFrameSize;
+    listener.statisticsChanged(statistics_);
+    if (frame_[3] == kKindTemperature)
+        channelFrame();
+    else if (frame_[3] == kKindRelayState)
+        listener.relayStateAnswer(frame_.data());
+}
+
+void ModuleStreamParser::channelFrame()
+{
+    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    const int ch = frame_[0];
+    // No slot, label or table row exists for it; it counted as received.
+    if (ch >= kChannels)
+        return;
+
+    if (!moduleSeen_) {
+        moduleSeen_ = true;
+        listener.temperatureModuleConnected();
+    }
+    listener.checksumChecked(true);
+
+    ModuleChannelReading r;
+    r.channel = ch;
+    r.internal = floatAt(frame_.data(), 4);
+    r.external = floatAt(frame_.data(), 8);
+    const uint16_t count = uint16_t(frame_[12] | frame_[13] << 8);
+    r.volts = float(double(count) * kVoltsPerCount);
+    r.externalMissing = r.external == kNoExternalSensor;
+
+    r.internalText = valueText(r.internal, format_);
+    r.externalText = r.externalMissing ? QStringLiteral("N/A") : valueText(r.external, format_);
+    r.voltageText = valueText(r.volts, format_);
+    r.internalLabel = names_.internalName(ch) + QLatin1String(" = ") + r.internalText;
+    r.externalLabel = names_.externalName(ch) + QLatin1String(" = ") + r.externalText;
+
+    readings_[std::size_t(2 * ch)] = r.internal;
+    readings_[std::size_t(2 * ch + 1)] = r.external;
+    volts_[std::size_t(ch)] = r.volts;
+    listener.channelReading(r);
+}
+
+bool ModuleStreamParser::pointsDue(const QDateTime& now)
+{
+    if (!lastPoints_.isValid())
+        return true;
+    const qint64 elapsed = lastPoints_.msecsTo(now);
+    if (elapsed < 0)
+        return true; // the clock was set back: start over from now
+    const qint64 period = period_.count();
+    const qint64 gap = previousCall_.isValid() ? std::max<qint64>(previousCall_.msecsTo(now), 0) : period;
+    const qint64 tolerance = std::min(period / 10, gap / 2);
+    return elapsed >= period - tolerance;
+}
+
+void ModuleStreamParser::chartingStep()
+{
+    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
+
+    ModuleChartingStep step;
+    step.timeText = now.time().toString(QStringLiteral("HH:mm:ss"));
+
+    // The values of this step, whether or not they become points.
+    for (int n = 0; n < 2 * kChannels; ++n) {
+        float value = readings_[std::size_t(n)];
+        uint32_t colour = kSeriesColours[std::size_t(n / 2)];
+        if (value == kNoExternalSensor) {
+            colour = kMissingSensorColour;
+            value = lastGood_[std::size_t(n)];
+        }
+        step.temperatures[std::size_t(n)] = value;
+        step.temperatureColours[std::size_t(n)] = colour;
+    }
+    step.volts = volts_;
+
+    if (warmUp_ < kWarmUpCalls) {
+        ++warmUp_;
+    } else if (pointsDue(now)) {
+        step.addsPoints = true;
+        lastPoints_ = now;
+        for (int n = 0; n < 2 * kChannels; ++n) {
+            if (readings_[std::size_t(n)] != kNoExternalSensor)
+                lastGood_[std::size_t(n)] = readings_[std::size_t(n)];
+        }
+        ++pointSteps_;
+        lastTemperatureIndex_ = lastVoltageIndex_ = pointSteps_ - 1; // without charts
+        const QByteArray time = step.timeText.toUtf8();
+        if (temperatureChart_) {
+            const uint32_t label = temperatureChart_->labels.add(QByteArrayView(time));
+            const int series = std::min(temperatureChart_->seriesCount(), 2 * kChannels);
+            for (int n = 0; n < series; ++n) {
+                ChartSeries& s = temperatureChart_->series[std::size_t(n)];
+                const uint32_t colour = step.temperatureColours[std::size_t(n)];
+                lastTemperatureIndex_ = s.append(double(step.temperatures[std::size_t(n)]), label, colour);
+                s.colour = colour;
+            }
+        }
+        if (voltageChart_) {
+            const uint32_t label = voltageChart_->labels.add(QByteArrayView(time));
+            const int series = std::min(voltageChart_->seriesCount(), kChannels);
+            for (int v = 0; v < series; ++v) {
+                ChartSeries& s = voltageChart_->series[std::size_t(v)];
+                const uint32_t colour = kSeriesColours[std::size_t(v)];
+                lastVoltageIndex_ = s.append(double(volts_[std::size_t(v)]), label, colour);
+                s.colour = colour;
+            }
+        }
+    }
+    previousCall_ = now;
+
+    step.lastTemperatureIndex = lastTemperatureIndex_;
+    step.lastVoltageIndex = lastVoltageIndex_;
+    listener.chartingStep(step);
+}
+
+} // namespace obr9

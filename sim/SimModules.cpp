@@ -1,0 +1,147 @@
+#include "sim/SimModules.h"
+
+#include <cmath>
+#include <cstring>
+
+namespace obr9::sim {
+
+namespace {
+constexpr int kFrameSize = 20;
+constexpr int kRequestSize = 12;
+constexpr uint8_t kKindRelay = 1;
+constexpr uint8_t kKindChannel = 2;
+constexpr uint8_t kRequestSwitch = 0x04;
+constexpr uint8_t kRequestState = 0x03;
+constexpr double kCountsPerVolt = 15.31;
+
+// Stray bytes: any value may turn up on a noisy bus.
+constexpr std::array<uint8_t, 7> kGarbagePool{0x00, 0x02, 0xFF, 0x55, 0x10, 0xA7, 0x01};
+
+void putFloat(uint8_t* at, float value)
+{
+    uint32_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 4; ++i)
+        at[i] = uint8_t(bits >> (8 * i));
+}
+} // namespace
+
+SimModules::SimModules(SimModuleOptions options, QObject* parent)
+    : QObject(parent)
+    , options_(std::move(options))
+{
+    connect(&timer_, &QTimer::timeout, this, [this] { emit bytesOut(hq2Round()); });
+}
+
+void SimModules::start()
+{
+    timer_.start(options_.period);
+}
+
+void SimModules::stop()
+{
+    timer_.stop();
+}
+
+uint16_t SimModules::crc16Modbus(const uint8_t* data, int count)
+{
+    uint16_t crc = 0xFFFF;
+    for (int i = 0; i < count; ++i) {
+        crc ^= data[i];
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc & 1) ? uint16_t((crc >> 1) ^ 0xA001) : uint16_t(crc >> 1);
+    }
+    return crc;
+}
+
+QByteArray SimModules::channelFrame(int channel, float internal, float external, uint16_t voltageCount)
+{
+    uint8_t f[kFrameSize] = {};
+    f[0] = uint8_t(channel);
+    f[3] = kKindChannel;
+    putFloat(f + 4, internal);
+    putFloat(f + 8, external);
+    f[12] = uint8_t(voltageCount);
+    f[13] = uint8_t(voltageCount >> 8);
+    const uint16_t crc = crc16Modbus(f, 18);
+    f[18] = uint8_t(crc);
+    f[19] = uint8_t(crc >> 8);
+    return QByteArray(reinterpret_cast<const char*>(f), kFrameSize);
+}
+
+QByteArray SimModules::relayStateFrame(uint8_t outputBits)
+{
+    uint8_t f[kFrameSize] = {};
+    f[3] = kKindRelay;
+    f[4] = outputBits;
+    const uint16_t crc = crc16Modbus(f, 18);
+    f[18] = uint8_t(crc);
+    f[19] = uint8_t(crc >> 8);
+    return QByteArray(reinterpret_cast<const char*>(f), kFrameSize);
+}
+
+QByteArray SimModules::hq2Round()
+{
+    QByteArray out;
+    const double phase = double(round_++) / 60.0;
+    for (int ch = 0; ch < kChannels; ++ch) {
+        if (options_.garbage) {
+            const int n = 1 + int(garbageCounter_ % 3);
+            for (int i = 0; i < n; ++i)
+                out.append(char(kGarbagePool[(garbageCounter_ + unsigned(i)) % kGarbagePool.size()]));
+            ++garbageCounter_;
+        }
+        const float internal = float(20.0 + ch * 0.75 + 2.0 * std::sin(phase + ch));
+        const float external = options_.missingExternal.contains(ch)
+                                   ? kNoSensor
+                                   : float(15.0 + ch * 0.5 + 1.5 * std::cos(phase - ch));
+        const double volts = 12.0 + ch * 0.25 + 0.1 * std::sin(phase * 3.0);
+        out.append(channelFrame(ch, internal, external, uint16_t(std::lround(volts * kCountsPerVolt))));
+    }
+    return out;
+}
+
+bool SimModules::isRelay(int address) const
+{
+    return options_.relayAddresses.contains(address);
+}
+
+uint8_t SimModules::relayBits(int address) const
+{
+    return address >= 0 && address < int(relayBits_.size()) ? relayBits_[std::size_t(address)] : 0;
+}
+
+void SimModules::receive(const QByteArray& bytes)
+{
+    pending_.append(bytes);
+    // Slide over anything that is not a request, one byte at a time.
+    while (pending_.size() >= kRequestSize) {
+        const auto* r = reinterpret_cast<const uint8_t*>(pending_.constData());
+        const uint16_t crc = uint16_t(r[10] | r[11] << 8);
+        if (crc16Modbus(r, 10) == crc && r[2] == 0x07 && r[3] == 0x01 &&
+            (r[1] == kRequestSwitch || r[1] == kRequestState)) {
+            handleRequest(r);
+            pending_.remove(0, kRequestSize);
+        } else {
+            pending_.remove(0, 1);
+        }
+    }
+}
+
+void SimModules::handleRequest(const uint8_t* r)
+{
+    emit requestReceived(QByteArray(reinterpret_cast<const char*>(r), kRequestSize));
+    const int address = r[0];
+    if (!isRelay(address))
+        return; // nobody at that address
+    uint8_t& bits = relayBits_[std::size_t(address)];
+    if (r[1] == kRequestSwitch) {
+        // Output k follows its bit of the wanted state; the others stay.
+        const uint8_t mask = uint8_t(1u << (r[5] & 7));
+        bits = uint8_t((bits & ~mask) | (r[4] & mask));
+        return;
+    }
+    emit bytesOut(relayStateFrame(bits));
+}
+
+} // namespace obr9::sim

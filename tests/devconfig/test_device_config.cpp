@@ -1,0 +1,480 @@
+// Login, device settings and firmware upload through the whole program,
+// against a controller on 127.0.0.1: the simulator, or the test itself where
+// the bytes on the wire are checked literally.
+#include "SettingsBytes.h"
+#include "TestFiles.h"
+#include "app/ProgramEntry.h"
+#include "devconfig/AddressText.h"
+#include "devconfig/TForm2.h"
+#include "devconfig/TForm3.h"
+#include "sim/SimController.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <functional>
+#include <memory>
+
+using namespace obr9;
+using namespace std::chrono_literals;
+
+namespace {
+
+class CollectingReporter : public Reporter {
+public:
+    void report(const OperatorMessage& message) override
+    {
+        messages << message;
+        if (onReport)
+            onReport();
+    }
+    QList<OperatorMessage> messages;
+    std::function<void()> onReport;
+};
+
+// A controller played by the test, for literal checks of what the program
+// sends.
+class PeerController {
+public:
+    PeerController() { QVERIFY(server.listen(QHostAddress::LocalHost, 0)); }
+
+    bool waitForConnection()
+    {
+        if (!server.hasPendingConnections() && !server.waitForNewConnection(5000))
+            return false;
+        socket.reset(server.nextPendingConnection());
+        return socket != nullptr;
+    }
+    QByteArray readExactly(int count, int timeoutMs = 5000)
+    {
+        QByteArray data;
+        QDeadlineTimer deadline(timeoutMs);
+        while (data.size() < count && !deadline.hasExpired()) {
+            QCoreApplication::processEvents();
+            socket->waitForReadyRead(10);
+            data += socket->read(count - data.size());
+        }
+        return data;
+    }
+    void send(const QByteArray& data)
+    {
+        socket->write(data);
+        socket->flush();
+    }
+
+    QTcpServer server;
+    std::unique_ptr<QTcpSocket> socket;
+};
+
+const QByteArray kSignature = bytes("4D 5C 22 07 3A 18 0E 29 05 31 1D 0B 26 14 3E 09");
+const QString kUploadDone = QStringLiteral("Wysylanie pliku zakonczone powodzeniem");
+
+} // namespace
+
+class TestDeviceConfig : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir workDir_;
+    QString previousDir_;
+    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<sim::SimController> sim_;
+    CollectingReporter reporter_;
+    TForm2* form2_ = nullptr;
+    TForm3* form3_ = nullptr;
+
+    template <typename T>
+    T* in(QWidget* window, const char* name)
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+    template <typename T>
+    T* main(const char* name)
+    {
+        return in<T>(form_.get(), name);
+    }
+    QLineEdit* edit3(const char* name) { return in<QLineEdit>(form3_, name); }
+    void click(QWidget* window, const char* button)
+    {
+        QTest::mouseClick(in<QPushButton>(window, button), Qt::LeftButton);
+    }
+    uint8_t requestMode() { return form_->link().parser().requestMode(); }
+
+    void connectTo(quint16 port)
+    {
+        main<QComboBox>("HostIP")->setEditText(QStringLiteral("127.0.0.1"));
+        main<QLineEdit>("EditPort")->setText(QString::number(port));
+        main<QCheckBox>("CheckBoxConnect")->setChecked(true);
+    }
+
+    // The simulator on a port the system picks, the program connected and
+    // identified, no data frames to get in the way.
+    void startWithSimulator(sim::SimOptions options = {})
+    {
+        options.period = 3'600'000ms;
+        sim_ = std::make_unique<sim::SimController>(options);
+        QVERIFY(sim_->listen(QHostAddress::LocalHost, 0));
+        connectTo(sim_->serverPort());
+        QTRY_VERIFY(main<QPushButton>("Button9")->isEnabled());
+    }
+
+    void logIn(const QString& user, const QString& password)
+    {
+        click(form_.get(), "Button9");
+        QVERIFY(form2_->isVisible());
+        in<QLineEdit>(form2_, "Edit1")->setText(user);
+        in<QLineEdit>(form2_, "Edit2")->setText(password);
+        click(form2_, "Button1");
+    }
+
+    void logInToSimulator()
+    {
+        logIn(QStringLiteral("admin"), QStringLiteral("7961"));
+        QTRY_VERIFY(form3_->isVisible());
+    }
+
+    // The peer plays the controller up to the open settings dialog.
+    void openWithPeer(PeerController& peer, const QByteArray& record)
+    {
+        connectTo(peer.server.serverPort());
+        QVERIFY(peer.waitForConnection());
+        QCOMPARE(peer.readExactly(18), kSignature + bytes("FF FE"));
+        peer.send(bytes("FF FE 01 0A 00 02 03"));
+        QTRY_VERIFY(main<QPushButton>("Button9")->isEnabled());
+        logIn(QStringLiteral("admin"), QStringLiteral("7961"));
+        QCOMPARE(peer.readExactly(29),
+                 kSignature + bytes("FF") + "admin" + bytes("00") + "7961" + bytes("00 00"));
+        peer.send(bytes("FF FE 00 FE 01") + record + bytes("00"));
+        QTRY_VERIFY(form3_->isVisible());
+    }
+
+    QString writeFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = workDir_.filePath(name);
+        if (!writeBytes(path, content))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    static QByteArray firmware(int size)
+    {
+        QByteArray file(size, '\0');
+        for (int i = 0; i < size; ++i)
+            file[i] = char((i * 31 + 7) & 0xFF); // holds '{' and 'd' bytes too
+        return file;
+    }
+
+private slots:
+    void init()
+    {
+        QVERIFY(workDir_.isValid());
+        previousDir_ = QDir::currentPath();
+        QDir::setCurrent(workDir_.path());
+        TForm1::settingsLocationOverride() =
+            SettingsLocation(workDir_.filePath("obr9"), workDir_.filePath("user"));
+        form_ = CreateForms();
+        form_->setReporter(&reporter_);
+        reporter_.messages.clear();
+        reporter_.onReport = nullptr;
+        form_->timer1().stop();
+        form_->timer2().stop();
+        form_->show();
+        form2_ = form_->findChild<TForm2*>();
+        form3_ = form_->findChild<TForm3*>();
+        QVERIFY(form2_ && form3_);
+    }
+
+    void cleanup()
+    {
+        form_.reset();
+        sim_.reset();
+        QDir::setCurrent(previousDir_);
+    }
+
+    void loginRequestsAndTheLoginDialog()
+    {
+        PeerController peer;
+        connectTo(peer.server.serverPort());
+        QVERIFY(peer.waitForConnection());
+        QCOMPARE(peer.readExactly(18).size(), 18);
+        peer.send(bytes("FF FE 01 0A 00 02 03"));
+        QTRY_VERIFY(main<QPushButton>("Button9")->isEnabled());
+
+        click(form_.get(), "Button9");
+        QVERIFY(form2_->isVisible());
+        QVERIFY(!form2_->isModal());
+        QVERIFY(!main<QPushButton>("Button9")->isEnabled());
+        QCOMPARE(in<QLineEdit>(form2_, "Edit1")->text(), QStringLiteral("admin"));
+        QCOMPARE(in<QLineEdit>(form2_, "Edit2")->echoMode(), QLineEdit::Password);
+
+        in<QLineEdit>(form2_, "Edit2")->clear();
+        click(form2_, "Button1");
+        QCOMPARE(peer.readExactly(25), kSignature + bytes("FF 61 64 6D 69 6E 00 00 00"));
+        QCOMPARE(requestMode(), uint8_t(RequestAnswer));
+        in<QLineEdit>(form2_, "Edit1")->clear();
+        click(form2_, "Button1");
+        click(form2_, "Button1");
+        QCOMPARE(peer.readExactly(40),
+                 kSignature + bytes("FF 00 00 00") + kSignature + bytes("FF 00 00 00"));
+
+        // Thirty characters together, however they are typed.
+        QTest::keyClicks(in<QLineEdit>(form2_, "Edit2"), QString(12, u'p'));
+        QTest::keyClicks(in<QLineEdit>(form2_, "Edit1"), QString(40, u'u'));
+        QCOMPARE(in<QLineEdit>(form2_, "Edit1")->text().size(), 18);
+        QTest::keyClicks(in<QLineEdit>(form2_, "Edit2"), QStringLiteral("pp"));
+        QCOMPARE(in<QLineEdit>(form2_, "Edit2")->text().size(), 12);
+
+        click(form2_, "Button2");
+        QVERIFY(!form2_->isVisible());
+        QVERIFY(!main<QPushButton>("Button9")->isEnabled());
+    }
+
+    void refusedLoginShowsItsMessage()
+    {
+        startWithSimulator();
+        QSignalSpy answered(sim_.get(), &sim::SimController::loginAnswered);
+        logIn(QStringLiteral("admin"), QStringLiteral("1234"));
+        QTRY_COMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(reporter_.messages.first(), kLoginRefusedMessage);
+        QCOMPARE(answered.count(), 1);
+        QCOMPARE(answered.first().first().toBool(), false);
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QVERIFY(form2_->isVisible());
+        QVERIFY(!form3_->isVisible());
+    }
+
+    void acceptedLoginFillsAndSaveReachesTheSimulator()
+    {
+        startWithSimulator();
+        logInToSimulator();
+        QVERIFY(!form2_->isVisible());
+        QVERIFY(form_->link().settingsDialogActive);
+        QCOMPARE(edit3("Edit1")->text(), QStringLiteral("OBR-9"));
+        QCOMPARE(readAddressField(edit3("MaskEdit1")->displayText()),
+                 (AddressBytes{192, 168, 1, 161}));
+        QCOMPARE(readAddressField(edit3("MaskEdit5")->displayText()),
+                 (AddressBytes{192, 168, 1, 1}));
+        QCOMPARE(edit3("MaskEdit2")->displayText(), QStringLiteral("01-E8-C4-A1-5B-10"));
+        QCOMPARE(in<QComboBox>(form3_, "ComboBox2")->currentText(), QStringLiteral("9600"));
+        QCOMPARE(in<QComboBox>(form3_, "ComboBox4")->currentIndex(), 1);
+        QCOMPARE(edit3("MaskEdit6")->text(), QStringLiteral("123"));
+
+        edit3("Edit7")->setText(QStringLiteral("oper"));
+        edit3("MaskEdit6")->setText(QStringLiteral("77"));
+        QSignalSpy received(sim_.get(), &sim::SimController::settingsFrameReceived);
+        click(form3_, "Button1");
+        QTRY_COMPARE(received.count(), 1);
+        QCOMPARE(received.first().at(1).toString(), QString()); // length byte and checksum good
+        QCOMPARE(uint8_t(sim_->deviceConfig().record().at(144)), uint8_t(77));
+        QCOMPARE(sim_->deviceConfig().user(), QByteArray("oper"));
+
+        QVERIFY(!main<QCheckBox>("CheckBoxConnect")->isChecked());
+        QVERIFY(!form3_->isVisible());
+        QVERIFY(main<QPushButton>("Button9")->isEnabled());
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QVERIFY(!form_->link().settingsDialogActive);
+        QTRY_VERIFY(!sim_->isConnected());
+    }
+
+    void saveChecksEveryFieldFirst()
+    {
+        startWithSimulator();
+        logInToSimulator();
+        QSignalSpy requests(sim_.get(), &sim::SimController::requestReceived);
+        const QList<std::pair<const char*, QString>> faults{{"Edit3", QStringLiteral("70000")},
+                                                            {"Edit2", QStringLiteral("port")},
+                                                            {"MaskEdit6", QStringLiteral("256")},
+                                                            {"MaskEdit3", QStringLiteral("")}};
+        for (const auto& [name, text] : faults) {
+            const QString before = edit3(name)->text();
+            edit3(name)->setText(text);
+            click(form3_, "Button1");
+            edit3(name)->setText(before);
+        }
+        QCOMPARE(reporter_.messages.size(), 4);
+        QVERIFY(reporter_.messages[0].text.startsWith(QStringLiteral("Port: 70000")));
+        QVERIFY(reporter_.messages[1].text.startsWith(QStringLiteral("Destination port:")));
+        QVERIFY(reporter_.messages[2].text.startsWith(QStringLiteral("RS ID:")));
+        QVERIFY(reporter_.messages[3].text.startsWith(QStringLiteral("Transmit request time:")));
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QVERIFY(form3_->isVisible());
+        QVERIFY(main<QCheckBox>("CheckBoxConnect")->isChecked());
+        QTest::qWait(50);
+        QCOMPARE(requests.count(), 0);
+    }
+
+    void savingAFillWithoutEditsSendsTheRecordBack()
+    {
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        QCOMPARE(in<QComboBox>(form3_, "ComboBox7")->currentText(), QStringLiteral("2"));
+        QCOMPARE(edit3("MaskEdit3")->text(), QStringLiteral("1000"));
+        QCOMPARE(edit3("Edit2")->text(), QStringLiteral("8090"));
+        click(form3_, "Button1");
+        QCOMPARE(peer.readExactly(171), sampleFrame());
+        QVERIFY(!main<QCheckBox>("CheckBoxConnect")->isChecked());
+        QTRY_COMPARE(peer.socket->state(), QAbstractSocket::UnconnectedState);
+    }
+
+    void cancelWhileConnectedSendsTheCloseFrame()
+    {
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        click(form3_, "Button2");
+        QVERIFY(!form3_->isVisible());
+        QCOMPARE(peer.readExactly(2), bytes("FF 00"));
+        QCOMPARE(peer.readExactly(1, 100), QByteArray());
+        QVERIFY(main<QPushButton>("Button9")->isEnabled());
+        QVERIFY(main<QCheckBox>("CheckBoxConnect")->isChecked());
+    }
+
+    void uploadCompletesWithProgress()
+    {
+        startWithSimulator();
+        logInToSimulator();
+        const QByteArray file = firmware(600);
+        const QString path = writeFile(QStringLiteral("obr9.bin"), file);
+        QString startDir;
+        form3_->fileChooser = [&](const QString& dir) {
+            startDir = dir;
+            return path;
+        };
+        QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
+        form_->chartFileName = QStringLiteral("plik");
+        QList<int> bar;
+        connect(in<QProgressBar>(form3_, "ProgressBar1"), &QProgressBar::valueChanged, this,
+                [&bar](int value) { bar.append(value); });
+        // When the message comes, the parser call that completed the upload
+        // is over and the link is down.
+        bool linkDownAtMessage = false;
+        reporter_.onReport = [&] {
+            linkDownAtMessage = !main<QCheckBox>("CheckBoxConnect")->isChecked() &&
+                                !form3_->isVisible() && requestMode() == RequestData;
+        };
+
+        click(form3_, "Button3");
+        QCOMPARE(startDir, QDir::currentPath());
+        QCOMPARE(in<QLabel>(form3_, "Label3")->text(), QStringLiteral("obr9.bin"));
+        QCOMPARE(form_->chartFileName, path);
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().at(0).toByteArray(), file);
+        QVERIFY(finished.first().at(1).toBool());
+        QTRY_COMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(reporter_.messages.first(),
+                 (OperatorMessage{kUploadDone, QStringLiteral("wysylanie pliku")}));
+        QVERIFY(linkDownAtMessage);
+        QCOMPARE(bar, (QList<int>{0, 43, 87, 100}));
+        QVERIFY(main<QPushButton>("Button9")->isEnabled());
+    }
+
+    void uploadRepeatsRefusedFrames()
+    {
+        sim::SimOptions options;
+        options.nakEvery = 3;
+        startWithSimulator(options);
+        logInToSimulator();
+        const QByteArray file = firmware(2001); // odd: checksum over a padded copy
+        const QString path = writeFile(QStringLiteral("odd.bin"), file);
+        form3_->fileChooser = [&](const QString&) { return path; };
+        QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
+        click(form3_, "Button3");
+        QTRY_COMPARE(finished.count(), 1);
+        QCOMPARE(finished.first().at(0).toByteArray(), file);
+        QVERIFY(finished.first().at(1).toBool());
+        QVERIFY(sim_->uploadReceiver().refusals() >= 3);
+        QTRY_COMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(reporter_.messages.first().text, kUploadDone);
+    }
+
+    // One frame in flight: the rate is set by the round trip of each block.
+    void uploadThroughputOverLoopback()
+    {
+        startWithSimulator();
+        logInToSimulator();
+        const QByteArray file = firmware(512 * 1024);
+        const QString path = writeFile(QStringLiteral("big.bin"), file);
+        form3_->fileChooser = [&](const QString&) { return path; };
+        QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
+        QElapsedTimer clock;
+        clock.start();
+        form3_->Button3Click();
+        QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
+        const double kilobytesPerSecond = 512.0 / (double(clock.nsecsElapsed()) / 1e9);
+        qInfo("upload through the program: %.0f KB/s", kilobytesPerSecond);
+        QVERIFY(finished.first().at(1).toBool());
+        QVERIFY2(kilobytesPerSecond >= 500.0, qPrintable(QString::number(kilobytesPerSecond)));
+    }
+
+    void unreadableFileChangesNothing()
+    {
+        form_->chartFileName = QStringLiteral("plik");
+        form3_->fileChooser = [this](const QString&) { return workDir_.filePath("missing.bin"); };
+        form3_->Button3Click();
+        QCOMPARE(reporter_.messages.size(), 1);
+        QVERIFY(reporter_.messages.first().text.contains(QStringLiteral("missing.bin")));
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QVERIFY(!form3_->upload()->active());
+        QCOMPARE(form_->chartFileName, QStringLiteral("plik"));
+        QVERIFY(!main<QPlainTextEdit>("DebugMemo")
+                     ->toPlainText()
+                     .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));
+
+        form3_->fileChooser = [](const QString&) { return QString(); }; // cancel
+        form3_->Button3Click();
+        QCOMPARE(reporter_.messages.size(), 1);
+    }
+
+    void addressMacAndDhcpFields()
+    {
+        form3_->show();
+        QLineEdit* ip = edit3("MaskEdit1");
+        ip->setText(QStringLiteral("300.1.1.1"));
+        form3_->MaskEdit1Exit();
+        QTRY_COMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(reporter_.messages.last().text, QStringLiteral("Not a valid IP address."));
+        ip->setText(QStringLiteral("10..1.1"));
+        form3_->MaskEdit1Exit();
+        QTRY_COMPARE(reporter_.messages.size(), 2);
+        QVERIFY(reporter_.messages.last().text.endsWith(
+            QStringLiteral("is not a valid integer value")));
+        ip->setText(QStringLiteral("10.0.0.1"));
+        form3_->MaskEdit1Exit();
+        QTest::qWait(20);
+        QCOMPARE(reporter_.messages.size(), 2);
+
+        QLineEdit* mac = edit3("MaskEdit2");
+        mac->clear();
+        mac->setCursorPosition(0);
+        QTest::keyClicks(mac, QStringLiteral("ab-zC1"));
+        QTest::keyClick(mac, Qt::Key_Backspace);
+        QCOMPARE(mac->displayText(), QStringLiteral("AB-C1-__-__-__-__"));
+
+        auto* dhcp = in<QCheckBox>(form3_, "CheckBox1");
+        dhcp->setChecked(true);
+        QVERIFY(!ip->isEnabled() && !edit3("MaskEdit4")->isEnabled() &&
+                !edit3("MaskEdit5")->isEnabled());
+        QVERIFY(edit3("MaskEdit8")->isEnabled());
+        dhcp->setChecked(false);
+        QVERIFY(ip->isEnabled());
+        QCOMPARE(edit3("MaskEdit7")->maxLength(), 40);
+        QCOMPARE(edit3("MaskEdit9")->maxLength(), 40);
+        QCOMPARE(edit3("Edit1")->maxLength(), 10);
+    }
+};
+
+QTEST_MAIN(TestDeviceConfig)
+#include "test_device_config.moc"

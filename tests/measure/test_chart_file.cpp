@@ -1,0 +1,254 @@
+#include "measure/ChartFile.h"
+#include "measure/ModuleCharts.h"
+
+#include "TestBytes.h"
+#include "TestFiles.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace obr9;
+
+namespace {
+
+// One series, two points: a black point at 1.0 and a silver one at -2.5,
+// both labelled.
+ChartData smallChart()
+{
+    ChartData chart;
+    chart.settings.title = QStringLiteral("T");
+    chart.series.emplace_back(QStringLiteral("A"), 0xFF000000u, Qt::SolidLine, true);
+    ChartSeries& s = chart.series.back();
+    s.append(1.0, chart.labels.addText(QStringLiteral("14:03:09")), 0xFF000000u);
+    s.append(-2.5, chart.labels.addText(QStringLiteral("14:03:10")), kMissingSensorColour);
+    return chart;
+}
+
+const QByteArray kSmallChartFile = bytes(
+    "60 30 20 01"
+    " 30 00 00 00"                                            // settings block: 48 bytes
+    " 01 09"                                                  // version 1; legend, left axis automatic
+    " 00 00 00 00 00 00 00 00  00 00 00 00 00 00 59 40"       // bottom 0 .. 100
+    " 00 00 00 00 00 00 00 00  00 00 00 00 00 00 59 40"       // left 0 .. 100
+    " 01 00 54"                                               // title "T"
+    " 01 00"                                                  // one series
+    " 01 00 41  00 00 00 FF  01  01"                          // "A", black, solid, visible
+    " 06  02 00 00 00"                                        // colour and label per point; 2 points
+    " 00 00 00 00 00 00 F0 3F  00 00 00 FF  08 31 34 3A 30 33 3A 30 39"
+    " 00 00 00 00 00 00 04 C0  C0 C0 C0 FF  08 31 34 3A 30 33 3A 31 30");
+
+// A day's chart in miniature: every feature the writer may have to store.
+ChartData richTemperatureChart()
+{
+    ChartData chart = makeTemperatureChart();
+    chart.settings.title = QStringLiteral("Temperatury \u00b0C");
+    chart.settings.bottom = {12.5, 112.5, false};
+    chart.settings.left = {-20, 80, false};
+    chart.settings.legendVisible = false;
+    chart.settings.view3D = true;
+    chart.series[4].visible = false;
+    chart.series[9].pen = Qt::DashDotLine;
+    chart.series[31].name = QStringLiteral("Kocio\u0142 zewn.");
+    for (int i = 0; i < 300; ++i) {
+        const uint32_t label = chart.labels.addText(QStringLiteral("14:%1:%2").arg(i / 60, 2, 10, QLatin1Char('0'))
+                                                    .arg(i % 60, 2, 10, QLatin1Char('0')));
+        for (int k = 0; k < 32; ++k) {
+            ChartSeries& s = chart.series[std::size_t(k)];
+            const bool missing = k == 7 && i >= 100 && i < 150;
+            s.append(20.0 + k + i * 0.125, label, missing ? kMissingSensorColour : s.colour);
+        }
+    }
+    chart.series[3].clearPoints();
+    chart.series[3].append(5.0, 1.0, ChartLabels::kEmpty, chart.series[3].colour); // own X, no label
+    chart.series[3].append(-0.0, 2.0, ChartLabels::kEmpty, chart.series[3].colour);
+    return chart;
+}
+
+} // namespace
+
+class TestChartFile : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutOfHeaderSettingsAndPoints()
+    {
+        QCOMPARE(ChartFile::encode(smallChart()).toHex(' '), kSmallChartFile.toHex(' '));
+
+        ChartData chart;
+        QString error;
+        QVERIFY2(ChartFile::read(kSmallChartFile, 1, chart, &error), qPrintable(error));
+        QVERIFY(sameChart(chart, smallChart()));
+    }
+
+    void pointFlagsOnlyWhenNeeded()
+    {
+        ChartData chart;
+        chart.series.emplace_back(QStringLiteral("plain"), 0xFF123456u);
+        chart.series.back().append(0.5, ChartLabels::kEmpty, 0xFF123456u);
+        chart.series.emplace_back(QStringLiteral("own x"), 0xFF123456u);
+        chart.series.back().append(3.0, 0.5, ChartLabels::kEmpty, 0xFF123456u);
+        chart.series.emplace_back(QStringLiteral("empty"), 0xFF123456u);
+        const QByteArray file = ChartFile::encode(chart);
+        const QByteArray points = bytes("00 01 00 00 00  00 00 00 00 00 00 E0 3F"
+                                        " 01 01 00 00 00  00 00 00 00 00 00 08 40  00 00 00 00 00 00 E0 3F"
+                                        " 00 00 00 00 00");
+        QVERIFY(file.endsWith(points));
+    }
+
+    void roundTripThroughAFile()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const ChartData original = richTemperatureChart();
+        const QString path = dir.filePath(QStringLiteral("chart.bin"));
+        QString error;
+        QVERIFY2(ChartFile::save(path, original, &error), qPrintable(error));
+
+        ChartData loaded = makeVoltageChart();
+        QVERIFY2(ChartFile::load(path, kTemperatureSeriesCount, loaded, &error), qPrintable(error));
+        QVERIFY(sameChart(loaded, original));
+        QCOMPARE(loaded.series[3].x(1), -0.0);
+        QVERIFY(std::signbit(loaded.series[3].x(1)));
+        QCOMPARE(loaded.labels.count(), original.labels.count()); // labels stay shared
+        QCOMPARE(ChartFile::encode(loaded), fileBytes(path));
+    }
+
+    void refusedFilesLeaveTheChartAsItWas_data()
+    {
+        QTest::addColumn<QByteArray>("file");
+        QTest::addColumn<QString>("message");
+        const QByteArray good = kSmallChartFile;
+        QTest::newRow("empty") << QByteArray() << "format";
+        QTest::newRow("wrong first byte") << QByteArray(good).replace(0, 1, "\x61") << "format";
+        QTest::newRow("wrong second byte") << QByteArray(good).replace(1, 1, "\x31") << "format";
+        QTest::newRow("settings longer than the file") << QByteArray(good).replace(4, 1, "\xF0") << "truncated";
+        QTest::newRow("settings length off by one") << QByteArray(good).replace(4, 1, "\x31") << "Invalid";
+        QTest::newRow("unknown version") << QByteArray(good).replace(8, 1, "\x02") << "Invalid";
+        QTest::newRow("unknown settings flag") << QByteArray(good).replace(9, 1, "\x19") << "Invalid";
+        QTest::newRow("axis not a number") << QByteArray(good).replace(16, 2, "\xF8\x7F") << "Invalid";
+        QTest::newRow("pen style 9") << QByteArray(good).replace(54, 1, "\x09") << "Invalid";
+        QTest::newRow("visibility 2") << QByteArray(good).replace(55, 1, "\x02") << "Invalid";
+        QTest::newRow("unknown point flag") << QByteArray(good).replace(56, 1, "\x0E") << "Invalid";
+        QTest::newRow("too many points") << QByteArray(good).replace(57, 1, "\x03") << "truncated";
+        QTest::newRow("huge point count") << QByteArray(good).replace(57, 4, "\xFF\xFF\xFF\x7F") << "truncated";
+        QTest::newRow("count past int") << QByteArray(good).replace(57, 4, "\xFF\xFF\xFF\xFF") << "Invalid";
+        QTest::newRow("label past the end") << QByteArray(good).replace(good.size() - 9, 1, "\x09") << "truncated";
+        QTest::newRow("trailing byte") << good + bytes("00") << "Invalid";
+        QTest::newRow("series count") << good << "series";
+    }
+
+    void refusedFilesLeaveTheChartAsItWas()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QString, message);
+        const int expected = QByteArray(QTest::currentDataTag()) == "series count" ? 2 : 1;
+        ChartData chart = smallChart();
+        chart.series[0].append(9.0, ChartLabels::kEmpty, 0xFF000000u);
+        const ChartData before = chart;
+        QString error;
+        QVERIFY(!ChartFile::read(file, expected, chart, &error));
+        QVERIFY2(error.contains(message), qPrintable(error));
+        QVERIFY(sameChart(chart, before));
+    }
+
+    void everyTruncationIsRefused()
+    {
+        const QByteArray file = ChartFile::encode(richTemperatureChart());
+        ChartData chart = makeTemperatureChart();
+        const ChartData before = chart;
+        // All short cuts, then a sample of the long ones.
+        for (qsizetype n = 0; n < file.size(); n += n < 400 ? 1 : 97) {
+            QString error;
+            QVERIFY2(!ChartFile::read(file.left(n), kTemperatureSeriesCount, chart, &error),
+                     qPrintable(QString::number(n)));
+            QVERIFY(!error.isEmpty());
+        }
+        QVERIFY(!ChartFile::read(file.chopped(1), kTemperatureSeriesCount, chart));
+        QVERIFY(sameChart(chart, before));
+    }
+
+    void voltageFileIsRefusedByTheTemperatureChart()
+    {
+        QTemporaryDir dir;
+        ChartData voltages = makeVoltageChart();
+        voltages.series[2].append(12.0, voltages.labels.addText(QStringLiteral("10:00:00")), voltages.series[2].colour);
+        const QString voltPath = dir.filePath(ChartFile::periodicFileName(QDate(2026, 12, 8), ChartFile::Kind::Voltages));
+        QVERIFY(ChartFile::save(voltPath, voltages));
+
+        ChartData temperatures = richTemperatureChart();
+        const ChartData before = temperatures;
+        QString error;
+        QVERIFY(!ChartFile::load(voltPath, kTemperatureSeriesCount, temperatures, &error));
+        QCOMPARE(error, QStringLiteral("The file holds a chart of 16 series; this chart has 32. Nothing was loaded."));
+        QVERIFY(sameChart(temperatures, before));
+
+        ChartData otherVoltages = makeVoltageChart();
+        QVERIFY(ChartFile::load(voltPath, kVoltageSeriesCount, otherVoltages, &error));
+        QVERIFY(sameChart(otherVoltages, voltages));
+
+        QVERIFY(!ChartFile::load(dir.filePath(QStringLiteral("missing.bin")), kVoltageSeriesCount, otherVoltages, &error));
+        QVERIFY(error.contains(QStringLiteral("missing.bin")));
+        QVERIFY(sameChart(otherVoltages, voltages));
+    }
+
+    void failedSaveKeepsThePreviousFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("chart.bin"));
+        QVERIFY(ChartFile::save(path, smallChart()));
+        QVERIFY(!ChartFile::save(dir.filePath(QStringLiteral("no/such/folder/chart.bin")), smallChart()));
+        QCOMPARE(fileBytes(path), kSmallChartFile);
+    }
+
+    void periodicFileNames()
+    {
+        QCOMPARE(ChartFile::periodicFileName(QDate(2026, 12, 8), ChartFile::Kind::Temperatures),
+                 QStringLiteral("2026-12-08Temp.bin"));
+        QCOMPARE(ChartFile::periodicFileName(QDate(2027, 1, 3), ChartFile::Kind::Voltages),
+                 QStringLiteral("2027-01-03Volt.bin"));
+    }
+
+    void envelopeKeepsSpikes()
+    {
+        ChartSeries s(QStringLiteral("s"), 0xFF000000u);
+        for (int i = 0; i < 10; ++i)
+            s.append(i == 5 ? 100.0 : double(i), ChartLabels::kEmpty, s.colour);
+        ChartSeries::Envelope runs[3];
+        s.envelope(-5, 100, runs);
+        QCOMPARE(runs[0].count, 3);
+        QCOMPARE(runs[1].firstIndex, 3);
+        QCOMPARE(runs[1].maximum, 100.0);
+        QCOMPARE(runs[1].minimum, 3.0);
+        QCOMPARE(runs[1].last, 100.0);
+        QCOMPARE(runs[2].count, 4);
+        QCOMPARE(runs[2].first, 6.0);
+        QCOMPARE(runs[2].last, 9.0);
+
+        ChartSeries::Envelope few[4];
+        s.envelope(8, 9, few);
+        QCOMPARE(few[0].count + few[1].count + few[2].count + few[3].count, 2);
+        s.envelope(7, 6, few);
+        QCOMPARE(few[3].count, 0);
+    }
+
+    void pointStorageStaysLean()
+    {
+        // A day of 1 s points on both charts.
+        ChartData temperatures = makeTemperatureChart();
+        ChartData voltages = makeVoltageChart();
+        for (int i = 0; i < 86400; ++i) {
+            const QByteArray time = QTime(0, 0).addSecs(i).toString(QStringLiteral("HH:mm:ss")).toUtf8();
+            const uint32_t t = temperatures.labels.add(QByteArrayView(time));
+            const uint32_t v = voltages.labels.add(QByteArrayView(time));
+            for (ChartSeries& s : temperatures.series)
+                s.append(21.5, t, s.colour);
+            for (ChartSeries& s : voltages.series)
+                s.append(12.0, v, s.colour);
+        }
+        const double perPoint = double(temperatures.memoryBytes() + voltages.memoryBytes()) /
+                                double(temperatures.pointCount() + voltages.pointCount());
+        QVERIFY2(perPoint <= 24.0, qPrintable(QString::number(perPoint)));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChartFile)
+#include "test_chart_file.moc"
