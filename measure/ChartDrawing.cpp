@@ -30,6 +30,14 @@ QImage background(const std::array<int, N>& rows)
     return image;
 }
 
+// Far-off coordinates are pulled in (the visible part of a line barely
+// moves) so that the products in drawSegment stay within 64 bits.
+int64_t pulledIn(int coordinate)
+{
+    constexpr int64_t far = int64_t(1) << 30;
+    return std::clamp<int64_t>(coordinate, -far, far);
+}
+
 // a / b rounded to the nearest integer, halves away from zero; b != 0.
 int64_t roundedQuotient(int64_t a, int64_t b)
 {
@@ -49,7 +57,8 @@ void drawSegment(QImage& image, QPoint from, QPoint to, QRgb colour)
             reinterpret_cast<QRgb*>(image.scanLine(int(y)))[x] = colour;
     };
 
-    const int64_t x0 = from.x(), y0 = from.y(), x1 = to.x(), y1 = to.y();
+    const int64_t x0 = pulledIn(from.x()), y0 = pulledIn(from.y());
+    const int64_t x1 = pulledIn(to.x()), y1 = pulledIn(to.y());
     const int64_t dx = x1 - x0, dy = y1 - y0;
     if (dx == 0 && dy == 0) {
         plot(x0, y0);
