@@ -145,11 +145,13 @@ TForm3::TForm3(QWidget* parent)
     maskEdit7_->setMaxLength(SettingsTexts::kLongTextWidth);
     edit4_ = named(new QLineEdit(QStringLiteral("user"), lan), "Edit4");
     edit4_->setMaxLength(SettingsTexts::kShortTextWidth);
+    edit4_->setMinimumWidth(96); // the whole user name stays readable
     addRow(lanGrid, row, QStringLiteral("Destination IP address"), maskEdit7_, edit4_);
     maskEdit9_ = named(new QLineEdit(QStringLiteral("/hq2/readParam"), lan), "MaskEdit9");
     maskEdit9_->setMaxLength(SettingsTexts::kLongTextWidth);
     edit5_ = named(new QLineEdit(QStringLiteral("pass"), lan), "Edit5");
     edit5_->setMaxLength(SettingsTexts::kShortTextWidth);
+    edit5_->setMinimumWidth(96);
     addRow(lanGrid, row, QStringLiteral("Path"), maskEdit9_, edit5_);
 
     maskEdit8_ = addressEdit("MaskEdit8", QStringLiteral("8.8.8.8"));
