@@ -1,8 +1,7 @@
 // The whole program against the simulated controller, over 127.0.0.1.
 #include "app/PictureBox.h"
-#include "app/ProgramEntry.h"
-#include "app/SettingsLocation.h"
 #include "sim/SimController.h"
+#include "ProgramFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,29 +18,16 @@
 using namespace obr9;
 using namespace std::chrono_literals;
 
-namespace {
-class CollectingReporter : public Reporter {
-public:
-    void report(const OperatorMessage& message) override { messages << message; }
-    QList<OperatorMessage> messages;
-};
-} // namespace
 
 class TestWithSimulator : public QObject {
     Q_OBJECT
 
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    std::unique_ptr<TForm1> form_;
-    CollectingReporter reporter_;
+    ProgramFixture app_;
 
     template <typename T>
     T* control(const char* name)
     {
-        T* widget = form_->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return app_.control<T>(name);
     }
 
     void connectTo(quint16 port)
@@ -52,23 +38,8 @@ class TestWithSimulator : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(workDir_.path());
-        TForm1::settingsLocationOverride() =
-            SettingsLocation(workDir_.filePath("obr9"), workDir_.filePath("user"));
-        form_ = CreateForms();
-        form_->setReporter(&reporter_);
-        form_->timer2().stop();
-        form_->show();
-    }
-
-    void cleanup()
-    {
-        form_.reset();
-        QDir::setCurrent(previousDir_);
-    }
+    void init() { app_.start(); }
+    void cleanup() { app_.stop(); }
 
     void controllerIdentifiesItselfAndSendsEverything()
     {
@@ -81,17 +52,17 @@ private slots:
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
         connectTo(controller.serverPort());
 
-        QTRY_COMPARE(form_->windowTitle(),
+        QTRY_COMPARE(app_.form->windowTitle(),
                      QStringLiteral("OBR-9 ver. 1.0. OBR-9 device connected v12"));
         QVERIFY(control<QPushButton>("Button9")->isEnabled());
         QTRY_VERIFY(control<QLabel>("Label18")->text().endsWith(QLatin1Char('V')));
         QTRY_VERIFY(control<QLabel>("Label17")->text().contains(QStringLiteral(u"\u00B0C")));
         QTRY_VERIFY(control<QLabel>("Label40")->text().contains(QLatin1Char('=')));
-        QVERIFY(form_->deviceState().channelNames[0].size() > 0);
+        QVERIFY(app_.form->deviceState().channelNames[0].size() > 0);
 
         const QByteArray dir = qgetenv("OBR9_SCREENSHOT_DIR");
         if (!dir.isEmpty())
-            QVERIFY(form_->grab().save(QString::fromLocal8Bit(dir) + "/with-simulator.png"));
+            QVERIFY(app_.form->grab().save(QString::fromLocal8Bit(dir) + "/with-simulator.png"));
     }
 
     void outputsFollowTheSimulator()
@@ -101,18 +72,18 @@ private slots:
         sim::SimController controller(options);
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
         connectTo(controller.serverPort());
-        QTRY_VERIFY(form_->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered);
 
         QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton); // OUT2
         QTRY_COMPARE(controller.outputBits() & 0x0C, 0x08);
         QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton); // OUT1
         QTRY_COMPARE(controller.outputBits() & 0x0C, 0x0C);
         // The status frame that follows confirms both outputs.
-        QTRY_VERIFY(form_->deviceState().out1On && form_->deviceState().out2On);
+        QTRY_VERIFY(app_.form->deviceState().out1On && app_.form->deviceState().out2On);
         QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
         QTRY_COMPARE(controller.outputBits() & 0x0C, 0x04);
         QTRY_COMPARE(control<PictureBox>("Image1")->pictureKey(),
-                     form_->pictures().outputOff.cacheKey());
+                     app_.form->pictures().outputOff.cacheKey());
     }
 
     void bytePerWriteAndGarbageStillDecode()
@@ -126,17 +97,17 @@ private slots:
         connectTo(controller.serverPort());
         // The identification answer must arrive within one read: the
         // simulator sends it in one write even in byte-per-write mode.
-        QTRY_VERIFY_WITH_TIMEOUT(form_->link().deviceAnswered, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(app_.form->link().deviceAnswered, 10000);
         QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>("Label18")->text().endsWith(QLatin1Char('V')),
                                  10000);
     }
 
     void simulatorConnectsToTheListeningProgram()
     {
-        form_->link().setListenAddress(QHostAddress::LocalHost);
+        app_.form->link().setListenAddress(QHostAddress::LocalHost);
         control<QLineEdit>("EditPort")->setText(QStringLiteral("0"));
         control<QCheckBox>("CheckBox2")->setChecked(true);
-        const quint16 port = form_->link().server().serverPort();
+        const quint16 port = app_.form->link().server().serverPort();
 
         sim::SimOptions options;
         options.period = 50ms;
@@ -144,7 +115,7 @@ private slots:
         sim::SimController controller(options);
         QVERIFY(controller.connectTo(QHostAddress::LocalHost, port));
         QTRY_COMPARE(control<QLabel>("Label25")->text(), QStringLiteral("klient podlaczony"));
-        QTRY_COMPARE(form_->windowTitle(),
+        QTRY_COMPARE(app_.form->windowTitle(),
                      QStringLiteral("OBR-9 ver. 1.0. OBR-9 device connected v5"));
         QTRY_VERIFY(control<QLabel>("Label18")->text().endsWith(QLatin1Char('V')));
     }
@@ -158,13 +129,13 @@ private slots:
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
         QSignalSpy connections(&controller, &sim::SimController::connectionStarted);
         connectTo(controller.serverPort());
-        QTRY_VERIFY(form_->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered);
         QTest::qWait(500); // the simulator has fallen silent
         for (int second = 0; second < 16; ++second)
-            form_->Timer2Timer();
+            app_.form->Timer2Timer();
         QTRY_COMPARE(connections.count(), 2);
         QVERIFY(control<QPlainTextEdit>("DebugMemo")->toPlainText().contains("PORT_NIEPOLACZONY"));
-        QTRY_COMPARE(form_->windowTitle(),
+        QTRY_COMPARE(app_.form->windowTitle(),
                      QStringLiteral("OBR-9 ver. 1.0. OBR-9 device connected v10"));
     }
 };

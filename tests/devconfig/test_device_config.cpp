@@ -3,7 +3,7 @@
 // the bytes on the wire are checked literally.
 #include "SettingsBytes.h"
 #include "TestFiles.h"
-#include "app/ProgramEntry.h"
+#include "ProgramFixture.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/TForm2.h"
 #include "devconfig/TForm3.h"
@@ -32,52 +32,6 @@ using namespace std::chrono_literals;
 
 namespace {
 
-class CollectingReporter : public Reporter {
-public:
-    void report(const OperatorMessage& message) override
-    {
-        messages << message;
-        if (onReport)
-            onReport();
-    }
-    QList<OperatorMessage> messages;
-    std::function<void()> onReport;
-};
-
-// A controller played by the test, for literal checks of what the program
-// sends.
-class PeerController {
-public:
-    PeerController() { QVERIFY(server.listen(QHostAddress::LocalHost, 0)); }
-
-    bool waitForConnection()
-    {
-        if (!server.hasPendingConnections() && !server.waitForNewConnection(5000))
-            return false;
-        socket.reset(server.nextPendingConnection());
-        return socket != nullptr;
-    }
-    QByteArray readExactly(int count, int timeoutMs = 5000)
-    {
-        QByteArray data;
-        QDeadlineTimer deadline(timeoutMs);
-        while (data.size() < count && !deadline.hasExpired()) {
-            QCoreApplication::processEvents();
-            socket->waitForReadyRead(10);
-            data += socket->read(count - data.size());
-        }
-        return data;
-    }
-    void send(const QByteArray& data)
-    {
-        socket->write(data);
-        socket->flush();
-    }
-
-    QTcpServer server;
-    std::unique_ptr<QTcpSocket> socket;
-};
-
 const QByteArray kSignature = bytes("4D 5C 22 07 3A 18 0E 29 05 31 1D 0B 26 14 3E 09");
 const QString kUploadDone = QStringLiteral("Wysylanie pliku zakonczone powodzeniem");
 
@@ -86,33 +40,27 @@ const QString kUploadDone = QStringLiteral("Wysylanie pliku zakonczone powodzeni
 class TestDeviceConfig : public QObject {
     Q_OBJECT
 
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    std::unique_ptr<TForm1> form_;
+    ProgramFixture app_;
     std::unique_ptr<sim::SimController> sim_;
-    CollectingReporter reporter_;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
 
     template <typename T>
     T* in(QWidget* window, const char* name)
     {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return controlOf<T>(window, name);
     }
     template <typename T>
     T* main(const char* name)
     {
-        return in<T>(form_.get(), name);
+        return app_.control<T>(name);
     }
     QLineEdit* edit3(const char* name) { return in<QLineEdit>(form3_, name); }
     void click(QWidget* window, const char* button)
     {
         QTest::mouseClick(in<QPushButton>(window, button), Qt::LeftButton);
     }
-    uint8_t requestMode() { return form_->link().parser().requestMode(); }
+    uint8_t requestMode() { return app_.form->link().parser().requestMode(); }
 
     void connectTo(quint16 port)
     {
@@ -134,7 +82,7 @@ class TestDeviceConfig : public QObject {
 
     void logIn(const QString& user, const QString& password)
     {
-        click(form_.get(), "Button9");
+        click(app_.form.get(), "Button9");
         QVERIFY(form2_->isVisible());
         in<QLineEdit>(form2_, "Edit1")->setText(user);
         in<QLineEdit>(form2_, "Edit2")->setText(password);
@@ -164,7 +112,7 @@ class TestDeviceConfig : public QObject {
 
     QString writeFile(const QString& name, const QByteArray& content)
     {
-        const QString path = workDir_.filePath(name);
+        const QString path = app_.path(name);
         if (!writeBytes(path, content))
             qFatal("cannot write %s", qPrintable(path));
         return path;
@@ -181,28 +129,16 @@ class TestDeviceConfig : public QObject {
 private slots:
     void init()
     {
-        QVERIFY(workDir_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(workDir_.path());
-        TForm1::settingsLocationOverride() =
-            SettingsLocation(workDir_.filePath("obr9"), workDir_.filePath("user"));
-        form_ = CreateForms();
-        form_->setReporter(&reporter_);
-        reporter_.messages.clear();
-        reporter_.onReport = nullptr;
-        form_->timer1().stop();
-        form_->timer2().stop();
-        form_->show();
-        form2_ = form_->findChild<TForm2*>();
-        form3_ = form_->findChild<TForm3*>();
+        app_.start();
+        form2_ = app_.form->findChild<TForm2*>();
+        form3_ = app_.form->findChild<TForm3*>();
         QVERIFY(form2_ && form3_);
     }
 
     void cleanup()
     {
-        form_.reset();
+        app_.stop();
         sim_.reset();
-        QDir::setCurrent(previousDir_);
     }
 
     void loginRequestsAndTheLoginDialog()
@@ -214,7 +150,7 @@ private slots:
         peer.send(bytes("FF FE 01 0A 00 02 03"));
         QTRY_VERIFY(main<QPushButton>("Button9")->isEnabled());
 
-        click(form_.get(), "Button9");
+        click(app_.form.get(), "Button9");
         QVERIFY(form2_->isVisible());
         QVERIFY(!form2_->isModal());
         QVERIFY(!main<QPushButton>("Button9")->isEnabled());
@@ -248,8 +184,8 @@ private slots:
         startWithSimulator();
         QSignalSpy answered(sim_.get(), &sim::SimController::loginAnswered);
         logIn(QStringLiteral("admin"), QStringLiteral("1234"));
-        QTRY_COMPARE(reporter_.messages.size(), 1);
-        QCOMPARE(reporter_.messages.first(), kLoginRefusedMessage);
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.first(), kLoginRefusedMessage);
         QCOMPARE(answered.count(), 1);
         QCOMPARE(answered.first().first().toBool(), false);
         QCOMPARE(requestMode(), uint8_t(RequestData));
@@ -262,7 +198,7 @@ private slots:
         startWithSimulator();
         logInToSimulator();
         QVERIFY(!form2_->isVisible());
-        QVERIFY(form_->link().settingsDialogActive);
+        QVERIFY(app_.form->link().settingsDialogActive);
         QCOMPARE(edit3("Edit1")->text(), QStringLiteral("OBR-9"));
         QCOMPARE(readAddressField(edit3("MaskEdit1")->displayText()),
                  (AddressBytes{192, 168, 1, 161}));
@@ -286,7 +222,7 @@ private slots:
         QVERIFY(!form3_->isVisible());
         QVERIFY(main<QPushButton>("Button9")->isEnabled());
         QCOMPARE(requestMode(), uint8_t(RequestData));
-        QVERIFY(!form_->link().settingsDialogActive);
+        QVERIFY(!app_.form->link().settingsDialogActive);
         QTRY_VERIFY(!sim_->isConnected());
     }
 
@@ -305,11 +241,11 @@ private slots:
             click(form3_, "Button1");
             edit3(name)->setText(before);
         }
-        QCOMPARE(reporter_.messages.size(), 4);
-        QVERIFY(reporter_.messages[0].text.startsWith(QStringLiteral("Port: 70000")));
-        QVERIFY(reporter_.messages[1].text.startsWith(QStringLiteral("Destination port:")));
-        QVERIFY(reporter_.messages[2].text.startsWith(QStringLiteral("RS ID:")));
-        QVERIFY(reporter_.messages[3].text.startsWith(QStringLiteral("Transmit request time:")));
+        QCOMPARE(app_.reporter.messages.size(), 4);
+        QVERIFY(app_.reporter.messages[0].text.startsWith(QStringLiteral("Port: 70000")));
+        QVERIFY(app_.reporter.messages[1].text.startsWith(QStringLiteral("Destination port:")));
+        QVERIFY(app_.reporter.messages[2].text.startsWith(QStringLiteral("RS ID:")));
+        QVERIFY(app_.reporter.messages[3].text.startsWith(QStringLiteral("Transmit request time:")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QVERIFY(form3_->isVisible());
         QVERIFY(main<QCheckBox>("CheckBoxConnect")->isChecked());
@@ -354,14 +290,14 @@ private slots:
             return path;
         };
         QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
-        form_->chartFileName = QStringLiteral("plik");
+        app_.form->chartFileName = QStringLiteral("plik");
         QList<int> bar;
         connect(in<QProgressBar>(form3_, "ProgressBar1"), &QProgressBar::valueChanged, this,
                 [&bar](int value) { bar.append(value); });
         // When the message comes, the parser call that completed the upload
         // is over and the link is down.
         bool linkDownAtMessage = false;
-        reporter_.onReport = [&] {
+        app_.reporter.onReport = [&] {
             linkDownAtMessage = !main<QCheckBox>("CheckBoxConnect")->isChecked() &&
                                 !form3_->isVisible() && requestMode() == RequestData;
         };
@@ -369,12 +305,12 @@ private slots:
         click(form3_, "Button3");
         QCOMPARE(startDir, QDir::currentPath());
         QCOMPARE(in<QLabel>(form3_, "Label3")->text(), QStringLiteral("obr9.bin"));
-        QCOMPARE(form_->chartFileName, path);
+        QCOMPARE(app_.form->chartFileName, path);
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).toByteArray(), file);
         QVERIFY(finished.first().at(1).toBool());
-        QTRY_COMPARE(reporter_.messages.size(), 1);
-        QCOMPARE(reporter_.messages.first(),
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.first(),
                  (OperatorMessage{kUploadDone, QStringLiteral("wysylanie pliku")}));
         QVERIFY(linkDownAtMessage);
         QCOMPARE(bar, (QList<int>{0, 43, 87, 100}));
@@ -396,8 +332,8 @@ private slots:
         QCOMPARE(finished.first().at(0).toByteArray(), file);
         QVERIFY(finished.first().at(1).toBool());
         QVERIFY(sim_->uploadReceiver().refusals() >= 3);
-        QTRY_COMPARE(reporter_.messages.size(), 1);
-        QCOMPARE(reporter_.messages.first().text, kUploadDone);
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.first().text, kUploadDone);
     }
 
     // One frame in flight: the rate is set by the round trip of each block.
@@ -421,21 +357,21 @@ private slots:
 
     void unreadableFileChangesNothing()
     {
-        form_->chartFileName = QStringLiteral("plik");
-        form3_->fileChooser = [this](const QString&) { return workDir_.filePath("missing.bin"); };
+        app_.form->chartFileName = QStringLiteral("plik");
+        form3_->fileChooser = [this](const QString&) { return app_.path("missing.bin"); };
         form3_->Button3Click();
-        QCOMPARE(reporter_.messages.size(), 1);
-        QVERIFY(reporter_.messages.first().text.contains(QStringLiteral("missing.bin")));
+        QCOMPARE(app_.reporter.messages.size(), 1);
+        QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QVERIFY(!form3_->upload()->active());
-        QCOMPARE(form_->chartFileName, QStringLiteral("plik"));
+        QCOMPARE(app_.form->chartFileName, QStringLiteral("plik"));
         QVERIFY(!main<QPlainTextEdit>("DebugMemo")
                      ->toPlainText()
                      .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));
 
         form3_->fileChooser = [](const QString&) { return QString(); }; // cancel
         form3_->Button3Click();
-        QCOMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.size(), 1);
     }
 
     void addressMacAndDhcpFields()
@@ -444,17 +380,17 @@ private slots:
         QLineEdit* ip = edit3("MaskEdit1");
         ip->setText(QStringLiteral("300.1.1.1"));
         form3_->MaskEdit1Exit();
-        QTRY_COMPARE(reporter_.messages.size(), 1);
-        QCOMPARE(reporter_.messages.last().text, QStringLiteral("Not a valid IP address."));
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.last().text, QStringLiteral("Not a valid IP address."));
         ip->setText(QStringLiteral("10..1.1"));
         form3_->MaskEdit1Exit();
-        QTRY_COMPARE(reporter_.messages.size(), 2);
-        QVERIFY(reporter_.messages.last().text.endsWith(
+        QTRY_COMPARE(app_.reporter.messages.size(), 2);
+        QVERIFY(app_.reporter.messages.last().text.endsWith(
             QStringLiteral("is not a valid integer value")));
         ip->setText(QStringLiteral("10.0.0.1"));
         form3_->MaskEdit1Exit();
         QTest::qWait(20);
-        QCOMPARE(reporter_.messages.size(), 2);
+        QCOMPARE(app_.reporter.messages.size(), 2);
 
         QLineEdit* mac = edit3("MaskEdit2");
         mac->clear();

@@ -1,10 +1,11 @@
 // Recording, the chart window and the channel settings dialog in the whole
 // program: frames go through the receive parser as a socket read would hand
 // them over, and end to end through the simulated controller on 127.0.0.1.
+#include "ControllerFrames.h"
+#include "ProgramFixture.h"
 #include "TestBytes.h"
 #include "TestFiles.h"
 #include "app/PictureBox.h"
-#include "app/ProgramEntry.h"
 #include "app/SettingsLocation.h"
 #include "measure/TForm4.h"
 #include "measure/TForm5.h"
@@ -24,102 +25,48 @@ using namespace obr9;
 
 namespace {
 
-class CollectingReporter : public Reporter {
-public:
-    void report(const OperatorMessage& message) override { messages << message; }
-    QList<OperatorMessage> messages;
-};
-
 const QDateTime kPinned(QDate(2026, 12, 8), QTime(14, 3, 9, 250));
-
-QByteArray dataFrame(int type, const QByteArray& payload)
-{
-    return bytes("FF 01 01") + QByteArray(1, char(type)) + QByteArray(1, char(payload.size())) +
-           payload;
-}
-
-QByteArray eightTemperatures(const int (&raw)[8], const QList<QByteArray>& names)
-{
-    QByteArray p(216, '\0');
-    for (int k = 0; k < 8; ++k) {
-        p[2 * k] = char(uint16_t(raw[k]) >> 8);
-        p[2 * k + 1] = char(raw[k] & 0xFF);
-        memcpy(p.data() + 16 + 25 * k, names[k].constData(), size_t(names[k].size()));
-    }
-    return dataFrame(1, p);
-}
 
 const QList<QByteArray> kNames = {"Boiler", "Ch1", "Out,door", "Ch3", "Ch4", "Ch5", "Ch6", "Ch7"};
 const int kRaw[8] = {43, 44, -100, 0, 1, 2, 3, 500};
-
-QByteArray temperatureHumidity(float temperature, float humidity)
-{
-    QByteArray p(8, '\0');
-    memcpy(p.data(), &humidity, 4);
-    memcpy(p.data() + 4, &temperature, 4);
-    return dataFrame(3, p);
-}
 
 } // namespace
 
 class TestRecordingWindow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir workDir_;
-    QString previousDir_;
-    std::unique_ptr<TForm1> form_;
-    CollectingReporter reporter_;
+    ProgramFixture app_;
 
     template <typename T>
     T* control(const char* name)
     {
-        T* widget = form_->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("no control %s", name);
-        return widget;
+        return app_.control<T>(name);
     }
 
-    QString memo() { return control<QPlainTextEdit>("DebugMemo")->toPlainText(); }
-    QByteArray file(const char* name) { return fileBytes(workDir_.filePath(QString::fromLatin1(name))); }
+    QString memo() { return app_.memo(); }
+    QByteArray file(const char* name) { return fileBytes(app_.path(QString::fromLatin1(name))); }
 
     // One socket read's worth of bytes through the receive parser.
     void receive(const QByteArray& data)
     {
-        form_->link().parser().acceptRead(u8(data), int(data.size()));
+        app_.form->link().parser().acceptRead(u8(data), int(data.size()));
     }
 
 private slots:
     void init()
     {
-        QVERIFY(workDir_.isValid());
-        previousDir_ = QDir::currentPath();
-        QDir::setCurrent(workDir_.path());
-        for (const QString& name :
-             QDir(workDir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
-            QFile::remove(name) || QDir(name).removeRecursively();
-        TForm1::settingsLocationOverride() =
-            SettingsLocation(workDir_.filePath("obr9"), workDir_.filePath("user"));
-        form_ = CreateForms();
-        form_->setReporter(&reporter_);
-        reporter_.messages.clear();
-        form_->timer1().stop();
-        form_->timer2().stop();
-        form_->recorder().setClock([] { return kPinned; });
-        form_->show();
+        app_.start();
+        app_.form->recorder().setClock([] { return kPinned; });
     }
 
-    void cleanup()
-    {
-        form_.reset();
-        QDir::setCurrent(previousDir_);
-    }
+    void cleanup() { app_.stop(); }
 
     void nothingIsRecordedWhileNoBoxIsTicked()
     {
         receive(dataFrame(4, bytes("99 00")) + dataFrame(2, bytes("05")));
-        QVERIFY(QDir(workDir_.path()).entryList({"*.csv"}, QDir::Files).isEmpty());
+        QVERIFY(QDir(app_.workDir->path()).entryList({"*.csv"}, QDir::Files).isEmpty());
         QCOMPARE(control<QLabel>("Label18")->text(), QStringLiteral("9.98V"));
-        QCOMPARE(form_->displayFormat().decimalSeparator(), QLatin1Char('.'));
+        QCOMPARE(app_.form->displayFormat().decimalSeparator(), QLatin1Char('.'));
     }
 
     void oneTickedBoxRecordsEveryKind()
@@ -147,8 +94,8 @@ private slots:
     void intervalIndexesComeFromTheSettingsDialog()
     {
         control<QCheckBox>("CheckBox5")->setChecked(true);
-        form_->channelSettings()->voltageIntervals()->setCurrentIndex(3);
-        form_->channelSettings()->temperatureIntervals()->setCurrentIndex(14);
+        app_.form->channelSettings()->voltageIntervals()->setCurrentIndex(3);
+        app_.form->channelSettings()->temperatureIntervals()->setCurrentIndex(14);
         receive(dataFrame(4, bytes("00 00")) + eightTemperatures(kRaw, kNames));
         QCOMPARE(file("voltage.csv"), QByteArray("0,20261208,14:3:9:250,3\n"));
         QVERIFY(file("temperatures.csv").endsWith(",20261208,14:3:9,14\n"));
@@ -171,73 +118,73 @@ private slots:
         QCOMPARE(file("voltage.csv"), QByteArray("9.98304,20261208,14:3:9:250,-1\n"
                                                  "9.98304,20261208,14:3:9:250,-1\n"));
         // The chart scale typed with a "." before the switch still draws.
-        form_->chartWindow()->tminBox()->setEditText(QStringLiteral("12.5"));
+        app_.form->chartWindow()->tminBox()->setEditText(QStringLiteral("12.5"));
         receive(eightTemperatures(kRaw, kNames));
-        QCOMPARE(form_->chartWindow()->lastGoodScale().offset, 12.5);
-        QCOMPARE(form_->chartWindow()->temperatureScaleLabel(1)->text(), QStringLiteral(u"22,5\u00B0C"));
+        QCOMPARE(app_.form->chartWindow()->lastGoodScale().offset, 12.5);
+        QCOMPARE(app_.form->chartWindow()->temperatureScaleLabel(1)->text(), QStringLiteral(u"22,5\u00B0C"));
         QTest::qWait(10);
-        QVERIFY(reporter_.messages.isEmpty());
+        QVERIFY(app_.reporter.messages.isEmpty());
     }
 
     void fileThatCannotBeOpenedGetsOneMemoLine()
     {
-        QVERIFY(QDir(workDir_.path()).mkdir(QStringLiteral("IO.csv")));
+        QVERIFY(QDir(app_.workDir->path()).mkdir(QStringLiteral("IO.csv")));
         control<QCheckBox>("CheckBox5")->setChecked(true);
         receive(dataFrame(2, bytes("05")));
         receive(dataFrame(2, bytes("01")) + dataFrame(4, bytes("99 00")));
         // The frames are otherwise handled: pictures, labels, other files.
-        QCOMPARE(control<PictureBox>("Image3")->pictureKey(), form_->pictures().inputActive.cacheKey());
+        QCOMPARE(control<PictureBox>("Image3")->pictureKey(), app_.form->pictures().inputActive.cacheKey());
         QCOMPARE(control<QLabel>("Label18")->text(), QStringLiteral("9,98V"));
         QCOMPARE(file("voltage.csv"), QByteArray("9.98304,20261208,14:3:9:250,-1\n"));
         QCOMPARE(memo().count(QStringLiteral("BLAD_OTWARCIA_PLIKU IO.csv")), 1);
         QCOMPARE(memo().count(QStringLiteral("BLAD_OTWARCIA_PLIKU")), 1);
 
         // Once the file can be written again, a later failure is news again.
-        QVERIFY(QDir(workDir_.path()).rmdir(QStringLiteral("IO.csv")));
+        QVERIFY(QDir(app_.workDir->path()).rmdir(QStringLiteral("IO.csv")));
         receive(dataFrame(2, bytes("02")));
         QCOMPARE(file("IO.csv"), QByteArray("2,20261208,14:3:9:250\n"));
-        QVERIFY(QFile::remove(workDir_.filePath("IO.csv")));
-        QVERIFY(QDir(workDir_.path()).mkdir(QStringLiteral("IO.csv")));
+        QVERIFY(QFile::remove(app_.path("IO.csv")));
+        QVERIFY(QDir(app_.workDir->path()).mkdir(QStringLiteral("IO.csv")));
         receive(dataFrame(2, bytes("02")));
         QCOMPARE(memo().count(QStringLiteral("BLAD_OTWARCIA_PLIKU IO.csv")), 2);
     }
 
     void framesDrawTheChartWindow()
     {
-        TForm4* charts = form_->chartWindow();
+        TForm4* charts = app_.form->chartWindow();
         QVERIFY(!charts->isVisible());
         for (int i = 0; i < 3; ++i)
             receive(dataFrame(4, bytes("00 00")));
-        QCOMPARE(form_->voltageHistory().writeIndex(), 3);
+        QCOMPARE(app_.form->voltageHistory().writeIndex(), 3);
         QCOMPARE(charts->voltageImage().pixel(998, 499) | 0xFF000000u, qRgb(0, 0, 0));
 
         // 21.5 degC on channel 0 at Tmin 10, range 50: 115 up, row 385.
         for (int i = 0; i < 3; ++i)
             receive(eightTemperatures(kRaw, kNames));
-        QCOMPARE(form_->temperatureHistory().writeIndex(), 3);
+        QCOMPARE(app_.form->temperatureHistory().writeIndex(), 3);
         QCOMPARE(charts->temperatureImage().pixel(998, 385) | 0xFF000000u, qRgb(0, 0, 0));
     }
 
     void badRangeIsReportedOnceAndTheRingStillAdvances()
     {
-        form_->chartWindow()->rangeBox()->setEditText(QStringLiteral("fifty"));
+        app_.form->chartWindow()->rangeBox()->setEditText(QStringLiteral("fifty"));
         for (int i = 0; i < 4; ++i)
             receive(eightTemperatures(kRaw, kNames));
-        QCOMPARE(form_->temperatureHistory().writeIndex(), 4);
-        QTRY_COMPARE(reporter_.messages.size(), 1);
-        QVERIFY(reporter_.messages[0].text.contains(QStringLiteral("'fifty'")));
-        QCOMPARE(form_->temperatureHistory().sample(0, 3), 43);
+        QCOMPARE(app_.form->temperatureHistory().writeIndex(), 4);
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QVERIFY(app_.reporter.messages[0].text.contains(QStringLiteral("'fifty'")));
+        QCOMPARE(app_.form->temperatureHistory().sample(0, 3), 43);
         // Every frame still draws, with the last good scale.
-        QCOMPARE(form_->chartWindow()->temperatureImage().pixel(998, 385) | 0xFF000000u,
+        QCOMPARE(app_.form->chartWindow()->temperatureImage().pixel(998, 385) | 0xFF000000u,
                  qRgb(0, 0, 0));
         QTest::qWait(10);
-        QCOMPARE(reporter_.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.size(), 1);
     }
 
     void kindChangesRelabelTheChartWindow()
     {
         receive(temperatureHumidity(21.25f, 45.5f));
-        TForm4* charts = form_->chartWindow();
+        TForm4* charts = app_.form->chartWindow();
         QCOMPARE(charts->kindLabel()->text(), QStringLiteral("Temp / Hum"));
         QCOMPARE(charts->temperatureScaleLabel(0)->text(), QStringLiteral(u"10\u00B0C / 0%"));
         QCOMPARE(charts->temperatureScaleLabel(5)->text(), QStringLiteral(u"60\u00B0C / 100%"));
@@ -253,10 +200,10 @@ private slots:
     void chartsButtonShowsTheLabelledWindow()
     {
         receive(eightTemperatures(kRaw, kNames));
-        form_->channelSettings()->voltageIntervals()->setCurrentIndex(3); // 1/2s
-        form_->channelSettings()->temperatureIntervals()->setCurrentIndex(10); // 1/1h
+        app_.form->channelSettings()->voltageIntervals()->setCurrentIndex(3); // 1/2s
+        app_.form->channelSettings()->temperatureIntervals()->setCurrentIndex(10); // 1/1h
         QTest::mouseClick(control<QPushButton>("Button12"), Qt::LeftButton);
-        TForm4* charts = form_->chartWindow();
+        TForm4* charts = app_.form->chartWindow();
         QVERIFY(charts->isVisible());
         QCOMPARE(charts->channelBox(0)->text(), QStringLiteral("Boiler"));
         QCOMPARE(charts->channelBox(2)->text(), QStringLiteral("Out,door"));
@@ -269,12 +216,12 @@ private slots:
     void settingsButtonAndSaveWithoutALink()
     {
         QTest::mouseClick(control<QPushButton>("Button13"), Qt::LeftButton);
-        TForm5* dialog = form_->channelSettings();
+        TForm5* dialog = app_.form->channelSettings();
         QVERIFY(dialog->isVisible());
-        form_->voltageHistory().advance();
+        app_.form->voltageHistory().advance();
         QTest::mouseClick(dialog->findChild<QPushButton*>("Button1"), Qt::LeftButton);
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
-        QCOMPARE(form_->voltageHistory().writeIndex(), 1); // nothing else changes
+        QCOMPARE(app_.form->voltageHistory().writeIndex(), 1); // nothing else changes
         QVERIFY(dialog->isVisible());
         QTest::mouseClick(dialog->findChild<QPushButton*>("Button2"), Qt::LeftButton);
         QVERIFY(!dialog->isVisible());
@@ -293,13 +240,13 @@ private slots:
         control<QComboBox>("HostIP")->setEditText(QStringLiteral("127.0.0.1"));
         control<QLineEdit>("EditPort")->setText(QString::number(controller.serverPort()));
         control<QCheckBox>("CheckBoxConnect")->setChecked(true);
-        QTRY_VERIFY(form_->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered);
         QTRY_VERIFY(control<QLabel>("Label17")->text().startsWith(QStringLiteral("Boiler=")));
-        TForm5* dialog = form_->channelSettings();
+        TForm5* dialog = app_.form->channelSettings();
         QCOMPARE(dialog->voltageIntervals()->currentIndex(), 2);
         QCOMPARE(dialog->nameField(0)->text(), QStringLiteral("Boiler"));
 
-        form_->Button13Click();
+        app_.form->Button13Click();
         QVERIFY(dialog->isVisible());
         dialog->nameField(0)->setText(QStringLiteral("Kessel"));
         dialog->nameField(4)->setText(QStringLiteral(u"Pok\u00F3j"));
@@ -307,17 +254,17 @@ private slots:
         dialog->voltageIntervals()->setCurrentIndex(1);
         dialog->temperatureIntervals()->setCurrentIndex(1);
         for (int i = 0; i < 5; ++i)
-            form_->voltageHistory().advance();
-        const float boiler = form_->deviceState().lastTemperatures[0];
+            app_.form->voltageHistory().advance();
+        const float boiler = app_.form->deviceState().lastTemperatures[0];
         requests.clear();
         dialog->Button1Click(); // no events in between: the ring restart is seen as it is
 
         // At once: the rings restart (both choices changed) and the labels
         // read name=value without a unit.
-        QCOMPARE(form_->voltageHistory().writeIndex(), 0);
-        QVERIFY(!form_->voltageHistory().wrapped());
+        QCOMPARE(app_.form->voltageHistory().writeIndex(), 0);
+        QVERIFY(!app_.form->voltageHistory().wrapped());
         QCOMPARE(control<QLabel>("Label17")->text(),
-                 QStringLiteral("Kessel=") + form_->displayFormat().general(boiler));
+                 QStringLiteral("Kessel=") + app_.form->displayFormat().general(boiler));
         QCOMPARE(control<QLabel>("Label40")->text().left(1), QStringLiteral("="));
 
         QByteArray expected = bytes("FF 01 01 08 01 01");
@@ -333,12 +280,12 @@ private slots:
                     control<QLabel>("Label17")->text().endsWith(QStringLiteral(u"\u00B0C")));
         QCOMPARE(control<QLabel>("Label37")->text().left(6), QStringLiteral(u"Pok\u00F3j="));
         QVERIFY(control<QLabel>("Label40")->text().startsWith(QStringLiteral(u"=")));
-        QCOMPARE(form_->chartWindow()->channelBox(0)->text().left(7), QStringLiteral("Kessel="));
-        QCOMPARE(form_->deviceState().channelNames[4], QByteArray("Pok\xF3j"));
+        QCOMPARE(app_.form->chartWindow()->channelBox(0)->text().left(7), QStringLiteral("Kessel="));
+        QCOMPARE(app_.form->deviceState().channelNames[4], QByteArray("Pok\xF3j"));
 
         // Its identification answer reports the adopted intervals.
         dialog->voltageIntervals()->setCurrentIndex(4);
-        form_->Button10Click();
+        app_.form->Button10Click();
         QTRY_COMPARE(dialog->voltageIntervals()->currentIndex(), 1);
         QCOMPARE(dialog->temperatureIntervals()->currentIndex(), 1);
         QCOMPARE(controller.options().voltageIntervalIndex, uint8_t(1));
