@@ -7,6 +7,7 @@
 #include "devconfig/TForm2.h"
 #include "devconfig/TForm3.h"
 #include "measure/TForm4.h"
+#include "measure/ModulePage.h"
 #include "measure/TForm5.h"
 #include "relay/RelayPage.h"
 #include "protocol/Frames.h"
@@ -81,9 +82,24 @@ TForm1::TForm1(QWidget* parent)
     relayPage_ = named(new RelayPage(*link_, *reporter_, RelayPictures::forApplication()),
                        "TabSheet2");
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
-    auto* modulePage = named(new QLabel(tr("HQ-2 temperature module")), "TabSheet3");
-    static_cast<QLabel*>(modulePage)->setAlignment(Qt::AlignCenter);
-    pageControl1_->addTab(modulePage, QStringLiteral("HQ-2"));
+    modulePage_ = new ModulePage(*reporter_);
+    pageControl1_->addTab(modulePage_, QStringLiteral("HQ-2"));
+    modulePage_->setDisplayFormat(&format_);
+    modulePage_->setChartFileName(&chartFileName);
+    modulePage_->moduleConnected = [this] {
+        link_->temperatureModuleSeen = true;
+        setStatusCaption(QStringLiteral("HQ2 connected"));
+    };
+    modulePage_->relayAnswer = [this](const uint8_t* frame) { relayPage_->applyStateAnswer(frame, 20); };
+    modulePage_->pollIntervalChosen = [this](int milliseconds) { timer1_.setInterval(milliseconds); };
+    moduleStreamSink = [this](const uint8_t* data, int count) {
+        // The link forgets the module at each click of "connect"; the next
+        // HQ-2 frame announces it again.
+        if (!link_->temperatureModuleSeen)
+            modulePage_->parser().clearTemperatureModuleSeen();
+        modulePage_->parse(data, count);
+    };
+    chartSaveStep = [this] { modulePage_->chartSaveStep(); };
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
@@ -131,6 +147,7 @@ void TForm1::setReporter(Reporter* reporter)
     reporter_ = reporter ? reporter : defaultReporter_.get();
     link_->setReporter(reporter_);
     relayPage_->setReporter(*reporter_);
+    modulePage_->setReporter(*reporter_);
     if (form4_)
         form4_->setReporter(reporter_);
 }
@@ -298,6 +315,7 @@ void TForm1::applyLayout()
     const int w = width();
     const int h = height();
     pageControl1_->setGeometry(4, 4, w - kSidePanelWidth, h - kBottomMargin);
+    PageControl1Resize();
     const int x = w - kSidePanelWidth + 10;
     connectionGroup_->move(x, 4);
     button9_->move(x, 212);
@@ -344,6 +362,7 @@ void TForm1::startUp(const QStringList& arguments)
     bindSettings();
     readSettings();
     relayPage_->afterSettingsLoaded();
+    modulePage_->afterSettingsLoaded();
 
     timer1_.start();
     timer2_.start();
@@ -366,6 +385,7 @@ SettingsLocation TForm1::settingsLocation() const
 void TForm1::bindSettings()
 {
     relayPage_->bindSettings(settingsKeys_);
+    modulePage_->bindSettings(settingsKeys_);
     settingsKeys_.bind(
         QStringLiteral("pgCtrl"),
         [this](const SettingsValue& value) {
@@ -378,18 +398,6 @@ void TForm1::bindSettings()
             return true;
         },
         [this] { return QString::number(pageControl1_->currentIndex()); });
-    settingsKeys_.bind(
-        QStringLiteral("period"),
-        [this](const SettingsValue& value) {
-            const QString& text = value.text;
-            periodChoice_ = text == QLatin1String("1") ? 0 : text == QLatin1String("60") ? 2 : 1;
-            timer1_.setInterval(periodChoice_ == 0 ? 1000 : periodChoice_ == 1 ? 10000 : 60000);
-            return true;
-        },
-        [this] {
-            static const char* const texts[3] = {"1", "10", "60"};
-            return QString::fromLatin1(texts[periodChoice_]);
-        });
 }
 
 void TForm1::readSettings()
@@ -600,6 +608,8 @@ void TForm1::Button13Click()
 }
 void TForm1::Timer1Timer() { link_->Timer1Timer(); }
 void TForm1::Timer2Timer() { link_->Timer2Timer(); }
+
+void TForm1::PageControl1Resize() { modulePage_->PageControl1Resize(pageControl1_->size()); }
 
 void TForm1::PageControl1Change()
 {

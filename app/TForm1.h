@@ -34,6 +34,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
 class PictureBox;
+class ModulePage;
 class RelayPage;
 class TForm2;
 class TForm3;
@@ -86,6 +87,7 @@ public:
     const DriverPictures& pictures() const { return pictures_; }
     TForm4* chartWindow() const { return form4_; }
     RelayPage* relayPage() const { return relayPage_; }
+    ModulePage* modulePage() const { return modulePage_; }
     TForm5* channelSettings() const { return form5_; }
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
@@ -126,6 +128,7 @@ public:
     void Timer1Timer();
     void Timer2Timer();
     void PageControl1Change();
+    void PageControl1Resize();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -212,12 +215,12 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     int rememberedPage_ = 0;
-    int periodChoice_ = 0; // 0: 1 s, 1: 10 s, 2: 60 s
     obr9::SettingsKeyTable settingsKeys_;
     QStringList rejectedSettings_;
     bool closed_ = false;
 
     RelayPage* relayPage_ = nullptr;
+    ModulePage* modulePage_ = nullptr;
     TForm2* form2_ = nullptr;
     TForm3* form3_ = nullptr;
     TForm4* form4_ = nullptr;

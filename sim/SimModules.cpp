@@ -137,8 +137,21 @@ void SimModules::handleRequest(const uint8_t* r)
     uint8_t& bits = relayBits_[std::size_t(address)];
     if (r[1] == kRequestSwitch) {
         // Output k follows its bit of the wanted state; the others stay.
-        const uint8_t mask = uint8_t(1u << (r[5] & 7));
+        const int output = r[5] & 7;
+        const uint8_t mask = uint8_t(1u << output);
         bits = uint8_t((bits & ~mask) | (r[4] & mask));
+        const unsigned generation = ++switchGeneration_[std::size_t(address)][std::size_t(output)];
+        // A timed switch (seconds, little-endian) turns the output off again.
+        const int32_t seconds = int32_t(uint32_t(r[6]) | uint32_t(r[7]) << 8 |
+                                        uint32_t(r[8]) << 16 | uint32_t(r[9]) << 24);
+        if ((bits & mask) && seconds > 0) {
+            QTimer::singleShot(std::chrono::seconds(seconds), this,
+                               [this, address, output, mask, generation] {
+                                   if (switchGeneration_[std::size_t(address)]
+                                                        [std::size_t(output)] == generation)
+                                       relayBits_[std::size_t(address)] &= uint8_t(~mask);
+                               });
+        }
         return;
     }
     emit bytesOut(relayStateFrame(bits));

@@ -62,6 +62,9 @@ private:
     unsigned round_ = 0;
     unsigned garbageCounter_ = 0;
     std::array<uint8_t, 8> relayBits_{};
+    // Bumped by every switch of an output, so that an earlier timed switch
+    // does not turn off what a later command asked for.
+    std::array<std::array<unsigned, 8>, 8> switchGeneration_{};
     QByteArray pending_; // request bytes not yet framed
 };
 
