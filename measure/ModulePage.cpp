@@ -89,7 +89,7 @@ ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
     pageControl2_->setUsesScrollButtons(false);
     QFont tabFont = pageControl2_->tabBar()->font();
     tabFont.setPointSizeF(tabFont.pointSizeF() * 0.78);
-    pageControl2_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 5px; }"));
+    pageControl2_->setStyleSheet(QStringLiteral("QTabBar::tab { padding: 3px 3px; }"));
     pageControl2_->tabBar()->setFont(tabFont);
     pageControl2_->addTab(buildShowTab(), QStringLiteral("Show"));
     pageControl2_->addTab(buildControlTab(), QStringLiteral("Control"));
