@@ -1,0 +1,87 @@
+// Mouse and keyboard input as an operator gives it.
+//
+// A pointer event goes to the topmost widget under the point, found the way
+// the window system finds it (QWidget::childAt on the window, which skips
+// hidden widgets and widgets transparent for mouse events), and from there
+// it propagates to the parents as it does on screen. A test that aims at a
+// control therefore also finds out when another widget covers it or when the
+// control hands the press on to its group box.
+//
+// The window must be shown (offscreen is enough): childAt only sees visible
+// widgets.
+#pragma once
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPoint>
+#include <QTest>
+#include <QWidget>
+
+namespace user {
+
+// Where a point of `target` (its own coordinates; the centre when omitted)
+// lands: the widget that receives the event, and the point in its coordinates.
+struct Landing {
+    QWidget* widget = nullptr;
+    QPoint pos;
+};
+
+inline Landing landing(QWidget* target, QPoint pos = QPoint(-1, -1))
+{
+    if (pos == QPoint(-1, -1)) pos = target->rect().center();
+    QWidget* window = target->window();
+    const QPoint inWindow = target->mapTo(window, pos);
+    QWidget* hit = window->childAt(inWindow);
+    if (!hit) hit = window;
+    return {hit, hit->mapFrom(window, inWindow)};
+}
+
+// The widget a pointer at `pos` of `target` would reach.
+inline QWidget* widgetUnder(QWidget* target, QPoint pos = QPoint(-1, -1))
+{
+    return landing(target, pos).widget;
+}
+
+inline void press(QWidget* target, QPoint pos = QPoint(-1, -1),
+                  Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
+{
+    const Landing at = landing(target, pos);
+    QTest::mousePress(at.widget, button, mods, at.pos);
+}
+
+inline void release(QWidget* target, QPoint pos = QPoint(-1, -1),
+                    Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
+{
+    const Landing at = landing(target, pos);
+    QTest::mouseRelease(at.widget, button, mods, at.pos);
+}
+
+inline void click(QWidget* target, QPoint pos = QPoint(-1, -1),
+                  Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
+{
+    const Landing at = landing(target, pos);
+    QTest::mouseClick(at.widget, button, mods, at.pos);
+}
+
+inline void doubleClick(QWidget* target, QPoint pos = QPoint(-1, -1),
+                        Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
+{
+    const Landing at = landing(target, pos);
+    QTest::mouseDClick(at.widget, button, mods, at.pos);
+}
+
+// Clicks into a text field, selects what it holds and types `text` over it,
+// one key at a time, so that length limits, masks and validators apply.
+inline void typeInto(QWidget* field, const QString& text)
+{
+    click(field);
+    field->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+    if (text.isEmpty())
+        QTest::keyClick(field, Qt::Key_Delete);
+    else
+        QTest::keyClicks(field, text);
+}
+
+} // namespace user
