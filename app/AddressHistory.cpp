@@ -22,7 +22,12 @@ std::optional<QStringList> AddressHistory::read() const
     QFile file(filePath());
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
-    QList<QByteArray> lines = file.readAll().split('\n');
+    return parse(file.readAll());
+}
+
+QStringList AddressHistory::parse(const QByteArray& bytes)
+{
+    QList<QByteArray> lines = bytes.split('\n');
     // The terminator of the last line leaves one empty piece behind.
     if (lines.constLast().isEmpty())
         lines.removeLast();
@@ -36,13 +41,19 @@ std::optional<QStringList> AddressHistory::read() const
     return items;
 }
 
-bool AddressHistory::write(const QStringList& items) const
+QByteArray AddressHistory::toBytes(const QStringList& items)
 {
     QByteArray bytes;
     for (const QString& item : items) {
         bytes += item.toLatin1();
         bytes += "\r\n";
     }
+    return bytes;
+}
+
+bool AddressHistory::write(const QStringList& items) const
+{
+    const QByteArray bytes = toBytes(items);
     QSaveFile file(filePath());
     if (!file.open(QIODevice::WriteOnly))
         return false;

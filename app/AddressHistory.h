@@ -2,6 +2,7 @@
 // one address per line, 8-bit text, lines ended by CR LF.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,11 @@ public:
     std::optional<QStringList> read() const;
     // Creates or replaces the file atomically; false when it cannot be written.
     bool write(const QStringList& items) const;
+
+    // The file's bytes as items, and items as the file's bytes (Latin-1,
+    // characters outside it as '?').
+    static QStringList parse(const QByteArray& bytes);
+    static QByteArray toBytes(const QStringList& items);
 
     // Connecting remembers the address: appended last unless an item is
     // exactly equal to it. True when it was appended.

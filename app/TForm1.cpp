@@ -64,7 +64,8 @@ TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
     , decoder_(state_, temperatureHistory_, voltageHistory_, format_)
     , defaultReporter_(std::make_unique<MessageBoxReporter>(this))
-    , reporter_(defaultReporter_.get())
+    , gate_(defaultReporter_.get())
+    , reporter_(&gate_)
     , pictures_(DriverPictures::make())
 {
     setObjectName(QStringLiteral("Form1"));
@@ -100,6 +101,7 @@ TForm1::TForm1(QWidget* parent)
         modulePage_->parse(data, count);
     };
     chartSaveStep = [this] { modulePage_->chartSaveStep(); };
+    gate_.setMemo([this](const QString& line) { memoLine(line); });
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
@@ -144,7 +146,7 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
 
 void TForm1::setReporter(Reporter* reporter)
 {
-    reporter_ = reporter ? reporter : defaultReporter_.get();
+    gate_.setInner(reporter ? reporter : defaultReporter_.get());
     link_->setReporter(reporter_);
     relayPage_->setReporter(*reporter_);
     modulePage_->setReporter(*reporter_);

@@ -209,6 +209,9 @@ private:
     QStringList failingRecordFiles_; // reported once until written again
     obr9::MeasurementDecoder decoder_;
     std::unique_ptr<obr9::Reporter> defaultReporter_;
+    // Every message passes the gate; the reporter set from outside (or the
+    // message boxes) shows what it lets through.
+    obr9::OnePerCauseReporter gate_;
     obr9::Reporter* reporter_ = nullptr;
     std::unique_ptr<obr9::ConnectionManager> link_;
     DriverPictures pictures_;

@@ -1,5 +1,6 @@
 #include "devconfig/FirmwareUpload.h"
 
+#include <chrono>
 #include <cmath>
 
 namespace obr9 {
@@ -55,6 +56,7 @@ void FirmwareUpload::step()
         remaining_ = total_;
         position_ = 0;
         send(uploadHeader(total_));
+        lastAnswerAt_ = now();
         answer_ = Waiting;
         state_ = Sending;
         progress(0);
@@ -90,6 +92,7 @@ void FirmwareUpload::acknowledged(bool accepted)
     // that completed one, say) change nothing.
     if (!active_)
         return;
+    lastAnswerAt_ = now();
     if (!accepted) {
         answer_ = Repeat;
         return;
@@ -103,6 +106,30 @@ void FirmwareUpload::acknowledged(bool accepted)
         if (listener_)
             listener_->uploadCompleted();
     }
+}
+
+void FirmwareUpload::stop()
+{
+    active_ = false;
+    state_ = Idle;
+    answer_ = Waiting;
+    image_ = QByteArray();
+    lastFrame_.clear();
+    position_ = 0;
+    remaining_ = 0;
+}
+
+bool FirmwareUpload::overdue() const
+{
+    return active_ && state_ != Starting && now() - lastAnswerAt_ >= kAnswerTimeoutMs;
+}
+
+qint64 FirmwareUpload::now() const
+{
+    if (clock_)
+        return clock_();
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void FirmwareUpload::send(QByteArray frame)

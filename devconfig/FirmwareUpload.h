@@ -6,6 +6,10 @@
 // call and sends what the acknowledgements of earlier calls allow;
 // acknowledged() runs for every '{' or 'd' byte while requestMode is 2.
 // A 'd' is answered until the upload completes, the last block included.
+//
+// A controller that stops answering would leave the upload waiting for ever:
+// an upload with no answer ('{' or 'd') for kAnswerTimeoutMs is overdue, and
+// its owner stops it.
 #pragma once
 
 #include "protocol/FrameSink.h"
@@ -13,6 +17,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 
 namespace obr9 {
 
@@ -37,6 +42,11 @@ public:
 class FirmwareUpload {
 public:
     static constexpr int kBlockSize = 264;
+    // Longer than any pause a slow controller takes (up to 14 s while it
+    // erases its flash) with room to spare.
+    static constexpr qint64 kAnswerTimeoutMs = 30000;
+    // Monotonic milliseconds; a steady clock when not set.
+    using Clock = std::function<qint64()>;
 
     enum State : uint8_t { Idle = 0, Starting = 1, Sending = 2 };
     enum Answer : uint8_t { Accepted = 0, Waiting = 1, Repeat = 2 };
@@ -47,6 +57,7 @@ public:
     {
     }
     void setListener(FirmwareUploadListener* listener) { listener_ = listener; }
+    void setClock(Clock clock) { clock_ = std::move(clock); }
 
     // "Upgrade": replaces whatever upload ran before. The caller sets
     // requestMode 2 and runs a parser call, whose step() sends the header.
@@ -54,6 +65,12 @@ public:
 
     void step();
     void acknowledged(bool accepted);
+    // Ends a running upload without completing it: the image is released and
+    // later acknowledgements change nothing. No listener call.
+    void stop();
+    // Running, and no answer for kAnswerTimeoutMs since the header went out
+    // or since the last answer.
+    bool overdue() const;
 
     State state() const { return state_; }
     Answer blockAnswer() const { return answer_; }
@@ -66,6 +83,7 @@ public:
 private:
     void send(QByteArray frame);
     void progress(int percent);
+    qint64 now() const;
 
     FrameSink& sink_;
     FirmwareUploadListener* listener_;
@@ -77,6 +95,8 @@ private:
     uint32_t total_ = 0;
     uint32_t remaining_ = 0;
     QByteArray lastFrame_;
+    Clock clock_;
+    qint64 lastAnswerAt_ = 0;
 };
 
 } // namespace obr9

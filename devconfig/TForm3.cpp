@@ -45,6 +45,8 @@ const QString kTransmitTimeMask = QStringLiteral("99999; ");
 
 const QString kUploadCaption = QStringLiteral("wysylanie pliku");
 const QString kUploadDone = QStringLiteral("Wysylanie pliku zakonczone powodzeniem");
+const QString kUploadTimedOut =
+    QStringLiteral("Wysylanie pliku przerwane: brak odpowiedzi sterownika przez 30 s");
 const QString kSettingsCaption = QStringLiteral("Settings");
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items)
@@ -236,6 +238,12 @@ TForm3::TForm3(QWidget* parent)
     for (QLineEdit* edit : {maskEdit1_, maskEdit7_, maskEdit8_, maskEdit9_})
         edit->installEventFilter(this);
     maskEdit2_->installEventFilter(this);
+
+    uploadWatch_.setInterval(kUploadWatchMs);
+    connect(&uploadWatch_, &QTimer::timeout, this, [this] {
+        if (upload_ && upload_->overdue())
+            stopUpload(kUploadTimedOut);
+    });
 }
 
 TForm3::~TForm3() = default;
@@ -399,6 +407,7 @@ void TForm3::startUpload(const QString& path)
     main_->chartFileName = path;
     label3_->setText(QFileInfo(path).fileName());
     upload_->start(data);
+    uploadWatch_.start();
     ReceiveParser& parser = main_->link().parser();
     parser.setRequestMode(RequestUpload);
     parser.Analizuj(0);
@@ -409,6 +418,10 @@ void TForm3::startUpload(const QString& path)
 
 void TForm3::done(int result)
 {
+    // The operator gave up on a running upload; the closing step that
+    // follows sends the close frame.
+    if (upload_ && upload_->active())
+        stopUpload(QString());
     QDialog::done(result);
     if (!quietClose_)
         FormClose();
@@ -492,8 +505,22 @@ void TForm3::uploadProgress(int percent)
     progressBar1_->setValue(percent);
 }
 
+void TForm3::stopUpload(const QString& message)
+{
+    uploadWatch_.stop();
+    if (!upload_ || !upload_->active())
+        return;
+    upload_->stop();
+    progressBar1_->setValue(0);
+    if (main_)
+        main_->link().parser().setRequestMode(RequestData);
+    if (!message.isEmpty())
+        report(message, kUploadCaption);
+}
+
 void TForm3::uploadCompleted()
 {
+    uploadWatch_.stop();
     // Runs inside the parser call: the controller restarts with its new
     // firmware, so the link goes; the message waits until the call is over.
     ConnectionManager& link = main_->link();

@@ -7,6 +7,7 @@
 #include "devconfig/SettingsTexts.h"
 
 #include <QDialog>
+#include <QTimer>
 
 #include <functional>
 #include <memory>
@@ -60,6 +61,11 @@ public:
     void uploadStep();
     void uploadAcknowledged(bool accepted);
     obr9::FirmwareUpload* upload() { return upload_.get(); }
+    // Looks for an overdue upload twice a second while one runs.
+    static constexpr int kUploadWatchMs = 500;
+    // Ends a running upload: the bar goes back to 0 and the parser to data
+    // frames. message: shown to the operator when not empty.
+    void stopUpload(const QString& message);
 
     void done(int result) override;
 
@@ -75,6 +81,7 @@ private:
     TForm2* login_ = nullptr;
     std::unique_ptr<obr9::FirmwareUpload> upload_;
     bool quietClose_ = false;
+    QTimer uploadWatch_;
 
     QCheckBox* checkBox1_ = nullptr;
     QLineEdit* edit1_ = nullptr;

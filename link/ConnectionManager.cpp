@@ -181,6 +181,8 @@ void ConnectionManager::disconnect()
 
 void ConnectionManager::deviceSettingsClosed()
 {
+    // However the dialog closed: the live timer counts again.
+    settingsDialogActive = false;
     listener_.settingsButtonEnabled(true);
     if (controls_.connectChecked()) {
         parser_.setRequestMode(RequestData);

@@ -478,7 +478,7 @@ void ModulePage::periodicSave(QCheckBox* box, int& tick, ChartFile::Kind kind)
         const ChartData& chart = kind == ChartFile::Kind::Temperatures ? temperatures_ : voltages_;
         // A failed save is tried again on its next turn, 600 ticks later.
         if (!ChartFile::save(path, chart, &error))
-            reporter_->report({error, QStringLiteral("Chart file")});
+            reporter_->report({error, QStringLiteral("Chart file"), ReportCause::periodicChartSave});
     }
     if (tick == kSavePeriodTicks)
         tick = 0;

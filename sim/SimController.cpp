@@ -147,6 +147,7 @@ void SimController::adoptConnection(QTcpSocket* socket)
     upload_.abandon();
     trickle_.clear();
     pendingWhole_.clear();
+    forgetQueuedFrames();
     silent_ = false;
     connectionClock_.start();
     applyPeriods();
@@ -166,6 +167,8 @@ void SimController::endConnection()
     pendingWhole_.clear();
     if (!link_)
         return;
+    settleSentFrames();
+    forgetQueuedFrames();
 
     QTcpSocket* socket = link_;
     link_ = nullptr;
@@ -204,6 +207,10 @@ void SimController::setBytePerWrite(bool on)
     if (!on && !trickle_.isEmpty() && link_) {
         link_->write(trickle_);
         ++writeCount_;
+        handedToLink(trickle_.size());
+        for (qsizetype i = 0; i < qsizetype(trickleFrameEnds_.size()); ++i)
+            frameEnds_.push_back(linkBytes_);
+        trickleFrameEnds_.clear();
         trickle_.clear();
         trickleTimer_.stop();
         writePendingWhole();
@@ -413,7 +420,14 @@ void SimController::sendData(const QByteArray& frame)
     // While an answer waits, the trickle drains so the answer can follow.
     if (trickle_.size() > kTrickleBacklog || !pendingWhole_.isEmpty())
         return;
+    if (!link_ || silent_)
+        return;
     send(frame);
+    // send() wrote it (and its garbage) or put it at the end of the trickle.
+    if (options_.bytePerWrite)
+        trickleFrameEnds_.push_back(trickleAppended_);
+    else
+        frameEnds_.push_back(linkBytes_);
 }
 
 void SimController::send(QByteArray block, bool whole)
@@ -426,6 +440,7 @@ void SimController::send(QByteArray block, bool whole)
     if (!options_.bytePerWrite) {
         link_->write(block);
         ++writeCount_;
+        handedToLink(block.size());
         return;
     }
     if (whole) {
@@ -435,6 +450,7 @@ void SimController::send(QByteArray block, bool whole)
         return;
     }
     trickle_.append(block);
+    trickleAppended_ += block.size();
     if (!trickleTimer_.isActive()) {
         writeNextByte();
         if (!trickle_.isEmpty())
@@ -449,8 +465,14 @@ void SimController::writeNextByte()
         return;
     }
     link_->write(trickle_.left(1));
-    link_->flush(); // into the system now, so each byte leaves on its own
     ++writeCount_;
+    handedToLink(1);
+    ++trickleTaken_;
+    if (!trickleFrameEnds_.empty() && trickleFrameEnds_.front() == trickleTaken_) {
+        trickleFrameEnds_.pop_front();
+        frameEnds_.push_back(linkBytes_);
+    }
+    link_->flush(); // into the system now, so each byte leaves on its own
     trickle_.remove(0, 1);
     if (trickle_.isEmpty()) {
         trickleTimer_.stop();
@@ -464,10 +486,43 @@ void SimController::writePendingWhole()
         return;
     for (const QByteArray& block : std::as_const(pendingWhole_)) {
         link_->write(block);
+        handedToLink(block.size());
         link_->flush();
         ++writeCount_;
     }
     pendingWhole_.clear();
+}
+
+qint64 SimController::dataFramesSent()
+{
+    settleSentFrames();
+    return dataFramesSent_;
+}
+
+void SimController::handedToLink(qint64 count)
+{
+    linkBytes_ += count;
+}
+
+void SimController::forgetQueuedFrames()
+{
+    linkBytes_ = 0;
+    frameEnds_.clear();
+    trickleAppended_ = 0;
+    trickleTaken_ = 0;
+    trickleFrameEnds_.clear();
+}
+
+void SimController::settleSentFrames()
+{
+    if (!link_)
+        return;
+    // What the socket still buffers has not reached the system yet.
+    const qint64 gone = linkBytes_ - link_->bytesToWrite();
+    while (!frameEnds_.empty() && frameEnds_.front() <= gone) {
+        frameEnds_.pop_front();
+        ++dataFramesSent_;
+    }
 }
 
 QByteArray SimController::garbageBytes()

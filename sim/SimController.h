@@ -24,6 +24,8 @@
 #include <QPointer>
 #include <QTimer>
 
+#include <deque>
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -70,6 +72,11 @@ public:
     const SimUploadReceiver& uploadReceiver() const { return upload_; }
     // Write calls made on the link since construction.
     qint64 writeCount() const { return writeCount_; }
+    // Data frames (temperatures, voltage, inputs and outputs) whose every
+    // byte has left for the system, over all connections since
+    // construction. Frames still queued when a connection ends, or cut short
+    // by it, do not count.
+    qint64 dataFramesSent();
 
 signals:
     void connectionStarted();
@@ -118,6 +125,11 @@ private:
     void writePendingWhole();
     void writeNextByte();
     QByteArray garbageBytes();
+    // Bookkeeping of dataFramesSent(): bytes handed to the link, and where
+    // in that byte stream (and in the trickle) each data frame ends.
+    void handedToLink(qint64 count);
+    void forgetQueuedFrames();
+    void settleSentFrames();
 
     SimOptions options_;
     SimReadings readings_;
@@ -149,6 +161,13 @@ private:
     QTimer trickleTimer_;
     qint64 writeCount_ = 0;
     unsigned garbageCounter_ = 0;
+
+    qint64 dataFramesSent_ = 0;
+    qint64 linkBytes_ = 0;                 // this connection
+    std::deque<qint64> frameEnds_;         // in linkBytes_ units
+    qint64 trickleAppended_ = 0;           // this connection
+    qint64 trickleTaken_ = 0;
+    std::deque<qint64> trickleFrameEnds_;  // in trickleAppended_ units
 };
 
 } // namespace obr9::sim

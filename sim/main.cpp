@@ -1,6 +1,7 @@
 // obr9-sim: the simulated OBR-9 controller. Lines on stdout ("listening
-// ADDR:PORT", "connected", "disconnected", "module port PATH", "module
-// listening ADDR:PORT") are meant for scripts and tests that start it;
+// ADDR:PORT", "connected", "disconnected", "data frames N" after each
+// "disconnected", "module port PATH", "module listening ADDR:PORT") are
+// meant for scripts and tests that start it;
 // everything else goes to stderr.
 #include "sim/SimCommandLine.h"
 #include "sim/SimController.h"
@@ -53,7 +54,11 @@ int main(int argc, char** argv)
 
     SimController sim(commandLine.options);
     QObject::connect(&sim, &SimController::connectionStarted, [] { printLine(stdout, QStringLiteral("connected")); });
-    QObject::connect(&sim, &SimController::connectionEnded, [] { printLine(stdout, QStringLiteral("disconnected")); });
+    QObject::connect(&sim, &SimController::connectionEnded, [&sim] {
+        printLine(stdout, QStringLiteral("disconnected"));
+        // Over all connections so far; counted before the link was closed.
+        printLine(stdout, QStringLiteral("data frames %1").arg(sim.dataFramesSent()));
+    });
     if (commandLine.verbose) {
         QObject::connect(&sim, &SimController::requestReceived, [](const QByteArray& request) {
             printLine(stderr, QStringLiteral("<- ") + QString::fromLatin1(request.toHex(' ')));

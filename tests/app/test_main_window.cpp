@@ -1,5 +1,6 @@
 // The whole program against a controller played by the test on 127.0.0.1.
 #include "app/PictureBox.h"
+#include "measure/ModulePage.h"
 #include "measure/TForm4.h"
 #include "measure/TForm5.h"
 #include "ControllerFrames.h"
@@ -188,6 +189,37 @@ private slots:
         QVERIFY(!app_.form->deviceState().out1On);
         QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 00"));
+    }
+
+    // A periodic chart save that keeps failing while its box is still open
+    // (Timer2 runs on in the box's event loop) adds memo lines, no boxes.
+    void aFailingPeriodicSaveKeepsToOneBox()
+    {
+        app_.form->modulePage()->setChartFolder(app_.path(QStringLiteral("no/such/folder")));
+        control<QCheckBox>("CheckBox6")->setChecked(true);
+        bool otherPassed = false;
+        app_.reporter.onReport = [&] {
+            if (app_.reporter.messages.size() != 1)
+                return;
+            for (int tick = 0; tick < 2 * ModulePage::kSavePeriodTicks; ++tick)
+                app_.form->Timer2Timer();
+            // Messages of other causes still open their boxes meanwhile.
+            app_.form->reporter().report({QStringLiteral("other"), QStringLiteral("Error")});
+            otherPassed = app_.reporter.messages.size() == 2;
+        };
+        app_.form->Timer2Timer();
+        QVERIFY(otherPassed);
+        QCOMPARE(app_.reporter.messages.size(), 2);
+        const OperatorMessage box = app_.reporter.messages.first();
+        QCOMPARE(box.caption, QStringLiteral("Chart file"));
+        QCOMPARE(box.cause, ReportCause::periodicChartSave);
+        QCOMPARE(memo().count(OnePerCauseReporter::memoLine(box)), 2);
+
+        // Closed, the next failure opens a box again.
+        for (int tick = 0; tick < ModulePage::kSavePeriodTicks; ++tick)
+            app_.form->Timer2Timer();
+        QCOMPARE(app_.reporter.messages.size(), 3);
+        QCOMPARE(app_.reporter.messages.last().cause, ReportCause::periodicChartSave);
     }
 
     void silentControllerTimesOutAndReconnects()

@@ -1,14 +1,17 @@
 // Login, device settings and firmware upload through the whole program,
 // against a controller on 127.0.0.1: the simulator, or the test itself where
 // the bytes on the wire are checked literally.
+#include "ControllerFrames.h"
 #include "SettingsBytes.h"
 #include "TestFiles.h"
 #include "ProgramFixture.h"
+#include "UserInput.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/TForm2.h"
 #include "devconfig/TForm3.h"
 #include "sim/SimController.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -353,6 +356,118 @@ private slots:
         qInfo("upload through the program: %.0f KB/s", kilobytesPerSecond);
         QVERIFY(finished.first().at(1).toBool());
         QVERIFY2(kilobytesPerSecond >= 500.0, qPrintable(QString::number(kilobytesPerSecond)));
+    }
+
+    // However the dialog closes, the live timer counts again: a controller
+    // that then falls silent is reported and the link reconnected.
+    void timeOutDetectionComesBackAfterTheDialogCloses_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Cancel") << QStringLiteral("cancel");
+        QTest::newRow("Escape") << QStringLiteral("escape");
+        QTest::newRow("window closed") << QStringLiteral("window");
+    }
+
+    void timeOutDetectionComesBackAfterTheDialogCloses()
+    {
+        QFETCH(QString, how);
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        for (int second = 0; second < 20; ++second)
+            app_.form->Timer2Timer(); // held at 0 while the dialog is open
+        QCOMPARE(app_.form->link().liveTimer, 0);
+
+        if (how == QLatin1String("cancel")) {
+            user::click(in<QPushButton>(form3_, "Button2"));
+        } else if (how == QLatin1String("escape")) {
+            user::click(edit3("Edit1"));
+            QTest::keyClick(edit3("Edit1"), Qt::Key_Escape);
+        } else {
+            QVERIFY(form3_->close()); // the window's close button
+        }
+        QVERIFY(!form3_->isVisible());
+        QCOMPARE(peer.readExactly(2), bytes("FF 00"));
+        QVERIFY(!app_.form->link().settingsDialogActive);
+
+        for (int second = 1; second <= 15; ++second)
+            app_.form->Timer2Timer();
+        QCOMPARE(app_.form->link().liveTimer, 15);
+        app_.form->Timer2Timer();
+        QVERIFY(app_.form->windowTitle().endsWith(QStringLiteral("Time Out")));
+        QVERIFY(peer.waitForConnection());
+        QCOMPARE(peer.readExactly(18), kSignature + bytes("FF FE"));
+    }
+
+    // The controller goes quiet in the middle of an upload. A slow answer
+    // (14 s) still counts; 30 s without any ends the upload with a message.
+    void uploadWithoutAnswersEndsAfterThirtySeconds()
+    {
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        qint64 now = 1'000'000;
+        form3_->upload()->setClock([&now] { return now; });
+        const QString path = writeFile(QStringLiteral("fw.bin"), firmware(600));
+        form3_->fileChooser = [&](const QString&) { return path; };
+        auto* bar = in<QProgressBar>(form3_, "ProgressBar1");
+
+        user::click(in<QPushButton>(form3_, "Button3"));
+        QCOMPARE(peer.readExactly(8), uploadHeader(602));
+        peer.send("{");
+        QCOMPARE(peer.readExactly(264).size(), 264);
+        now += 14'000;
+        QTest::qWait(3 * TForm3::kUploadWatchMs);
+        QVERIFY(form3_->upload()->active());
+        peer.send("{");
+        QCOMPARE(peer.readExactly(264).size(), 264);
+        QTRY_COMPARE(bar->value(), 43);
+
+        now += 29'999;
+        QTest::qWait(3 * TForm3::kUploadWatchMs);
+        QVERIFY(form3_->upload()->active());
+        QVERIFY(app_.reporter.messages.isEmpty());
+        now += 1;
+        QTRY_COMPARE(app_.reporter.messages.size(), 1);
+        QCOMPARE(app_.reporter.messages.first().caption, QStringLiteral("wysylanie pliku"));
+        QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("30 s")));
+        QVERIFY(!form3_->upload()->active());
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QVERIFY(form3_->isVisible());
+        QVERIFY(main<QCheckBox>("CheckBoxConnect")->isChecked());
+
+        // A late acknowledgement sends nothing; data frames decode again.
+        peer.send("{");
+        QCOMPARE(peer.readExactly(1, 200), QByteArray());
+        peer.send(temperatureHumidity(21.5f, 40.0f));
+        QTRY_COMPARE(app_.form->deviceState().temperatureKind, int8_t(TemperatureHumiditySensor));
+        QCOMPARE(app_.reporter.messages.size(), 1);
+    }
+
+    void closingTheDialogStopsTheUpload()
+    {
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        const QString path = writeFile(QStringLiteral("fw.bin"), firmware(600));
+        form3_->fileChooser = [&](const QString&) { return path; };
+        auto* bar = in<QProgressBar>(form3_, "ProgressBar1");
+        user::click(in<QPushButton>(form3_, "Button3"));
+        QCOMPARE(peer.readExactly(8), uploadHeader(602));
+        peer.send("{");
+        QCOMPARE(peer.readExactly(264).size(), 264);
+        peer.send("{");
+        QCOMPARE(peer.readExactly(264).size(), 264);
+        QTRY_COMPARE(bar->value(), 43);
+
+        user::click(in<QPushButton>(form3_, "Button2"));
+        QVERIFY(!form3_->isVisible());
+        QVERIFY(!form3_->upload()->active());
+        QCOMPARE(bar->value(), 0);
+        QCOMPARE(requestMode(), uint8_t(RequestData));
+        QCOMPARE(peer.readExactly(2), bytes("FF 00"));
+        peer.send("{");
+        QCOMPARE(peer.readExactly(1, 200), QByteArray());
+        QVERIFY(app_.reporter.messages.isEmpty());
+        QVERIFY(main<QCheckBox>("CheckBoxConnect")->isChecked());
     }
 
     void unreadableFileChangesNothing()
