@@ -27,7 +27,7 @@ void OnePerCauseReporter::report(const OperatorMessage& message)
 
 QString OnePerCauseReporter::memoLine(const OperatorMessage& message)
 {
-    QString line = message.caption.isEmpty() ? message.text : message.caption + u": " + message.text;
+    QString line = message.caption.isEmpty() ? message.text : message.caption + QStringLiteral(": ") + message.text;
     line.replace(u'\n', u' ');
     return line;
 }
