@@ -319,6 +319,37 @@ private slots:
         QCOMPARE(ended.count(), 2);
     }
 
+    // Its own count of data frames sent matches what arrived whole, also
+    // when a drop cuts a frame short in the middle of its trickle, and it
+    // adds up over connections.
+    void countsTheDataFramesThatLeftWhole()
+    {
+        SimOptions options;
+        options.period = kFast;
+        options.bytePerWrite = true;
+        options.garbage = true;
+        options.dropAfter = 600ms;
+        options.sensor = SensorKind::TemperatureHumidity; // short frames: several in the trickle
+        QVERIFY(start(options));
+        QSignalSpy ended(sim_.get(), &SimController::connectionEnded);
+        auto dataFrames = [](const StreamReader& reader) {
+            return qint64(reader.frames.size() - reader.ofType(-1).size());
+        };
+        QTRY_COMPARE(peer_->socket().state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(ended.count(), 1);
+        const qint64 first = dataFrames(peer_->reader);
+        QVERIFY(first > 0);
+        QCOMPARE(sim_->dataFramesSent(), first);
+
+        sim_->setBytePerWrite(false);
+        sim_->setDropAfter(200ms);
+        Peer second;
+        QVERIFY(second.connectTo(sim_->serverPort()));
+        QTRY_COMPARE(second.socket().state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(dataFrames(second.reader) > 0);
+        QCOMPARE(sim_->dataFramesSent(), first + dataFrames(second.reader));
+    }
+
     void connectModeReachesTheListeningProgramAndComesBack()
     {
         QTcpServer program;
