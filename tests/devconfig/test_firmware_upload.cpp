@@ -224,6 +224,36 @@ private slots:
         QCOMPARE(rig.completions, 0);
         QVERIFY(rig.sink.frames.isEmpty());
     }
+    // Any answer, '{' or 'd', starts the 30 s afresh; stopped, the upload
+    // sends nothing more and takes no acknowledgement.
+    void overdueAfterThirtySecondsWithoutAnswerAndStop()
+    {
+        Rig rig;
+        qint64 now = 5'000;
+        rig.upload.setClock([&now] { return now; });
+        QVERIFY(!rig.upload.overdue());
+        rig.start(fileOf(600));
+        now += FirmwareUpload::kAnswerTimeoutMs - 1;
+        QVERIFY(!rig.upload.overdue());
+        rig.read("d");
+        now += FirmwareUpload::kAnswerTimeoutMs - 1;
+        QVERIFY(!rig.upload.overdue());
+        now += 1;
+        QVERIFY(rig.upload.overdue());
+        rig.read("{");
+        QVERIFY(!rig.upload.overdue());
+        const qsizetype sent = rig.sink.frames.size();
+
+        rig.upload.stop();
+        QVERIFY(!rig.upload.active());
+        now += 10 * FirmwareUpload::kAnswerTimeoutMs;
+        QVERIFY(!rig.upload.overdue());
+        rig.read("{d{");
+        QCOMPARE(rig.sink.frames.size(), sent);
+        QCOMPARE(rig.completions, 0);
+        rig.start(fileOf(1)); // and "Upgrade" starts afresh
+        QCOMPARE(rig.sink.frames.last(), bytes("FF 09 03 00 00 00 0B 01"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestFirmwareUpload)
