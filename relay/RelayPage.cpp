@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
@@ -56,9 +57,11 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
+        // Accepted so the press stops here: an ignored press would reach the
+        // module's group box, which selects the whole module.
+        event->accept();
         if (onClick)
             onClick();
-        QLabel::mousePressEvent(event);
     }
 };
 
