@@ -1,4 +1,5 @@
 #include "app/AddressHistory.h"
+#include "protocol/DeviceText.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,7 @@ std::optional<QStringList> AddressHistory::read() const
     for (QByteArray& line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
-        items.append(QString::fromLatin1(line));
+        items.append(deviceText(line));
     }
     return items;
 }
@@ -40,7 +41,7 @@ bool AddressHistory::write(const QStringList& items) const
 {
     QByteArray bytes;
     for (const QString& item : items) {
-        bytes += item.toLatin1();
+        bytes += deviceBytes(item);
         bytes += "\r\n";
     }
     QSaveFile file(filePath());

@@ -4,6 +4,7 @@
 #include "app/PictureBox.h"
 #include "app/Reporter.h"
 #include "app/SettingsKeys.h"
+#include "protocol/DeviceText.h"
 #include "protocol/FrameSink.h"
 
 #include <QComboBox>
@@ -418,6 +419,14 @@ void RelayPage::ChangeButtonImageMouseDown()
     const int selection = model_.selection();
     if (selection < 0)
         return;
+    // Names go to the settings file in Windows-1250: one it cannot hold is
+    // refused whole rather than stored with a character lost.
+    const int bad = firstUnencodable(edit3_->text());
+    if (bad >= 0) {
+        reporter_->report({unencodableMessage(QStringLiteral("Name"), edit3_->text(), bad),
+                           QStringLiteral("Error")});
+        return;
+    }
     if (selection >= RelayModel::kModuleSelectionBase) {
         const int m = selection - RelayModel::kModuleSelectionBase;
         model_.module(m).name = edit3_->text();

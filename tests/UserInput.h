@@ -70,6 +70,21 @@ inline void doubleClick(QWidget* target, QPoint pos = QPoint(-1, -1),
     QTest::mouseDClick(at.widget, button, mods, at.pos);
 }
 
+// Types text one key at a time. QTest::keyClicks knows ASCII keys only;
+// other characters (Polish letters) arrive as the key event a keyboard
+// layout sends for them: no key code, the character as its text.
+inline void keyClicks(QWidget* field, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClicks(field, QString(c));
+        } else {
+            QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), {});
+        }
+    }
+}
+
 // Clicks into a text field, selects what it holds and types `text` over it,
 // one key at a time, so that length limits, masks and validators apply.
 inline void typeInto(QWidget* field, const QString& text)
@@ -81,7 +96,7 @@ inline void typeInto(QWidget* field, const QString& text)
     if (text.isEmpty())
         QTest::keyClick(field, Qt::Key_Delete);
     else
-        QTest::keyClicks(field, text);
+        keyClicks(field, text);
 }
 
 } // namespace user
