@@ -4,6 +4,7 @@
 #include "SettingsBytes.h"
 #include "TestFiles.h"
 #include "ProgramFixture.h"
+#include "UserInput.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/TForm2.h"
 #include "devconfig/TForm3.h"
@@ -58,7 +59,7 @@ class TestDeviceConfig : public QObject {
     QLineEdit* edit3(const char* name) { return in<QLineEdit>(form3_, name); }
     void click(QWidget* window, const char* button)
     {
-        QTest::mouseClick(in<QPushButton>(window, button), Qt::LeftButton);
+        user::click(in<QPushButton>(window, button));
     }
     uint8_t requestMode() { return app_.form->link().parser().requestMode(); }
 
@@ -84,8 +85,8 @@ class TestDeviceConfig : public QObject {
     {
         click(app_.form.get(), "Button9");
         QVERIFY(form2_->isVisible());
-        in<QLineEdit>(form2_, "Edit1")->setText(user);
-        in<QLineEdit>(form2_, "Edit2")->setText(password);
+        user::typeInto(in<QLineEdit>(form2_, "Edit1"), user);
+        user::typeInto(in<QLineEdit>(form2_, "Edit2"), password);
         click(form2_, "Button1");
     }
 
@@ -108,6 +109,8 @@ class TestDeviceConfig : public QObject {
                  kSignature + bytes("FF") + "admin" + bytes("00") + "7961" + bytes("00 00"));
         peer.send(bytes("FF FE 00 FE 01") + record + bytes("00"));
         QTRY_VERIFY(form3_->isVisible());
+        QLineEdit* password = edit3("Edit8");
+        QCOMPARE(password->displayText(), QString(password->text().size(), u'*'));
     }
 
     QString writeFile(const QString& name, const QByteArray& content)
@@ -156,6 +159,7 @@ private slots:
         QVERIFY(!main<QPushButton>("Button9")->isEnabled());
         QCOMPARE(in<QLineEdit>(form2_, "Edit1")->text(), QStringLiteral("admin"));
         QCOMPARE(in<QLineEdit>(form2_, "Edit2")->echoMode(), QLineEdit::Password);
+        QCOMPARE(in<QLineEdit>(form2_, "Edit2")->displayText(), QStringLiteral("****"));
 
         in<QLineEdit>(form2_, "Edit2")->clear();
         click(form2_, "Button1");
