@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPoint>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -66,8 +68,30 @@ inline void click(QWidget* target, QPoint pos = QPoint(-1, -1),
 inline void doubleClick(QWidget* target, QPoint pos = QPoint(-1, -1),
                         Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
 {
+    // A person's double click is a click followed by the second press that
+    // the window system reports as a double click; item views only report
+    // a double click on the item their first press landed on.
     const Landing at = landing(target, pos);
+    QTest::mouseClick(at.widget, button, mods, at.pos);
     QTest::mouseDClick(at.widget, button, mods, at.pos);
+}
+
+// Brings the tab pages that hold `control` to the front by clicking their
+// tabs, outermost first, as an operator would before using the control.
+inline void showTabOf(QWidget* control)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = control; w; w = w->parentWidget())
+        chain.prepend(w);
+    for (QWidget* w : chain) {
+        QWidget* stack = w->parentWidget();
+        auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+        if (!tabs)
+            continue;
+        const int index = tabs->indexOf(w);
+        if (index >= 0 && tabs->currentIndex() != index)
+            click(tabs->tabBar(), tabs->tabBar()->tabRect(index).center());
+    }
 }
 
 // Types text one key at a time. QTest::keyClicks knows ASCII keys only;
