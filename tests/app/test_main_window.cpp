@@ -175,11 +175,11 @@ private slots:
         peer.send(bytes("FF FE 01 0A 00 02 03"));
         QTRY_VERIFY(app_.form->link().deviceAnswered);
 
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 02"));
         QCOMPARE(control<PictureBox>("Image2")->pictureKey(),
                  app_.form->pictures().outputOn.cacheKey());
-        QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image1"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 03"));
 
         // The controller reports only OUT2 on: the pictures follow it.
@@ -188,7 +188,7 @@ private slots:
                      app_.form->pictures().outputOff.cacheKey());
         QVERIFY(app_.form->deviceState().out2On);
         QVERIFY(!app_.form->deviceState().out1On);
-        QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image1"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 00"));
     }
 
@@ -284,7 +284,7 @@ private slots:
                                 QStringLiteral("\nSzybkosc->fast")));
         QCOMPARE(app_.form->link().serialPort().lineSettings.baudRate, 500000);
 
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QVERIFY(memo().endsWith(QStringLiteral("Wyslano komende rs485")));
         QByteArray atModule;
         QTRY_VERIFY((atModule += module.readAll()).size() >= 6);
@@ -298,7 +298,7 @@ private slots:
         control<QCheckBox>("CheckBoxConnect")->setChecked(false);
         QVERIFY(!app_.form->link().serialPort().IsOpen());
         QVERIFY(memo().endsWith(QStringLiteral("PORT_NIEPOLACZONY")));
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
     }
 

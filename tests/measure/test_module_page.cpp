@@ -300,7 +300,7 @@ private slots:
     void displayChoiceLayoutAndTable()
     {
         auto* display = control<RadioGroup>("RadioGroup2");
-        QTest::mouseClick(display->item(1), Qt::LeftButton);
+        user::click(display->item(1));
         QVERIFY(page_->chartVolt()->isVisible());
         QVERIFY(!page_->chartTemp()->isVisible());
         QVERIFY(!control<QListWidget>("CheckListBox2")->isHidden());
@@ -313,7 +313,7 @@ private slots:
         QCOMPARE(page_->temperatureSpan(), 100);
         QCOMPARE(page_->chartVolt()->y(), 0);
 
-        QTest::mouseClick(display->item(2), Qt::LeftButton);
+        user::click(display->item(2));
         page_->PageControl1Resize({800, 501});
         QCOMPARE(page_->chartTemp()->height(), 220);
         QCOMPARE(page_->chartVolt()->height(), 220);
@@ -326,12 +326,12 @@ private slots:
 
         auto* speed = control<QToolButton>("SpeedButton1");
         QCOMPARE(speed->text(), QStringLiteral("Table"));
-        QTest::mouseClick(speed, Qt::LeftButton);
+        user::click(speed);
         QCOMPARE(speed->text(), QStringLiteral("Chart"));
         QVERIFY(page_->table()->isVisible());
         QVERIFY(!page_->chartTemp()->isVisible() && !page_->chartVolt()->isVisible());
         QVERIFY(!control<QTabWidget>("PageControl2")->isVisible());
-        QTest::mouseClick(speed, Qt::LeftButton);
+        user::click(speed);
         QVERIFY(!page_->table()->isVisible());
         QVERIFY(page_->chartTemp()->isVisible() && page_->chartVolt()->isVisible());
     }
@@ -380,10 +380,10 @@ private slots:
         QCOMPARE(page_->temperatureData().series[0].size(), saved.series[0].size() + 1);
 
         // The voltage chart's file, offered to the temperature chart.
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(1), Qt::LeftButton);
+        user::click(control<RadioGroup>("RadioGroup2")->item(1));
         chosen_ = dir.filePath("volts.bin");
         press("Button2");
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(0), Qt::LeftButton);
+        user::click(control<RadioGroup>("RadioGroup2")->item(0));
         const ChartData current = page_->temperatureData();
         press("Button4");
         QCOMPARE(reporter_.messages.size(), 1);
@@ -457,7 +457,7 @@ private slots:
         auto* period = control<RadioGroup>("RadioGroupPeriod")->item(1);
         QVERIFY2(period->isVisible() && period->height() > 10,
                  qPrintable(QStringLiteral("%1 x %2").arg(period->width()).arg(period->height())));
-        QTest::mouseClick(period, Qt::LeftButton);
+        user::click(period);
         QCOMPARE(page_->periodChoice(), 1);
         polls(3000, 20);
         QCOMPARE(page_->voltageData().series[0].size(), 66);
@@ -558,7 +558,7 @@ private slots:
         const QString base = QString::fromLocal8Bit(dir) + "/hq2-";
         QVERIFY(page_->grab().save(base + "temperatures.png"));
         control<QTabWidget>("PageControl2")->setCurrentIndex(2);
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(2), Qt::LeftButton);
+        user::click(control<RadioGroup>("RadioGroup2")->item(2));
         control<QCheckBox>("CheckBox9")->setChecked(true);
         QCoreApplication::processEvents();
         QVERIFY(page_->grab().save(base + "both-3d.png"));
