@@ -351,7 +351,7 @@ private slots:
         QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
         QElapsedTimer clock;
         clock.start();
-        form3_->Button3Click();
+        user::click(in<QPushButton>(form3_, "Button3"));
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
         const double kilobytesPerSecond = 512.0 / (double(clock.nsecsElapsed()) / 1e9);
         qInfo("upload through the program: %.0f KB/s", kilobytesPerSecond);
@@ -363,7 +363,9 @@ private slots:
     {
         app_.form->chartFileName = QStringLiteral("plik");
         form3_->fileChooser = [this](const QString&) { return app_.path("missing.bin"); };
-        form3_->Button3Click();
+        form3_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form3_));
+        user::click(in<QPushButton>(form3_, "Button3"));
         QCOMPARE(app_.reporter.messages.size(), 1);
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
@@ -374,7 +376,7 @@ private slots:
                      .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));
 
         form3_->fileChooser = [](const QString&) { return QString(); }; // cancel
-        form3_->Button3Click();
+        user::click(in<QPushButton>(form3_, "Button3"));
         QCOMPARE(app_.reporter.messages.size(), 1);
     }
 
