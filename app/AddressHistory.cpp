@@ -1,4 +1,5 @@
 #include "app/AddressHistory.h"
+#include "protocol/DeviceText.h"
 
 #include <QDir>
 #include <QFile>
@@ -36,7 +37,7 @@ QStringList AddressHistory::parse(const QByteArray& bytes)
     for (QByteArray& line : lines) {
         if (line.endsWith('\r'))
             line.chop(1);
-        items.append(QString::fromLatin1(line));
+        items.append(deviceText(line));
     }
     return items;
 }
@@ -45,7 +46,7 @@ QByteArray AddressHistory::toBytes(const QStringList& items)
 {
     QByteArray bytes;
     for (const QString& item : items) {
-        bytes += item.toLatin1();
+        bytes += deviceBytes(item);
         bytes += "\r\n";
     }
     return bytes;

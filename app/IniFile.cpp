@@ -1,4 +1,5 @@
 #include "app/IniFile.h"
+#include "protocol/DeviceText.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -142,7 +143,7 @@ bool IniFile::contains(const QString& section, const QString& key) const
 QString IniFile::readString(const QString& section, const QString& key, const QString& defaultValue) const
 {
     const auto value = rawValue(section, key);
-    return value ? QString::fromLatin1(*value) : defaultValue;
+    return value ? deviceText(*value) : defaultValue;
 }
 
 int IniFile::readInt(const QString& section, const QString& key, int defaultValue) const
@@ -157,7 +158,7 @@ int IniFile::readInt(const QString& section, const QString& key, int defaultValu
 
 void IniFile::writeString(const QString& section, const QString& key, const QString& value)
 {
-    QByteArray bytes = value.toLatin1();
+    QByteArray bytes = deviceBytes(value);
     bytes.replace('\r', ' ').replace('\n', ' ');
     const QByteArray keyBytes = key.toLatin1();
     const QByteArray line = keyBytes + '=' + bytes;

@@ -25,19 +25,21 @@ void PictureBox::draw(const QPixmap& picture)
 
 void PictureBox::mouseDoubleClickEvent(QMouseEvent* event)
 {
+    // Accepted, not handed on: QLabel ignores mouse events, and an ignored
+    // event travels up to the parent (a group box that selects its module).
+    event->accept();
     if (event->button() == Qt::LeftButton)
         emit doubleClicked();
-    QLabel::mouseDoubleClickEvent(event);
 }
 
 void PictureBox::mousePressEvent(QMouseEvent* event)
 {
+    event->accept();
     emit pressed();
-    QLabel::mousePressEvent(event);
 }
 
 void PictureBox::mouseReleaseEvent(QMouseEvent* event)
 {
+    event->accept();
     emit released();
-    QLabel::mouseReleaseEvent(event);
 }

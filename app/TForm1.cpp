@@ -708,7 +708,7 @@ void TForm1::temperatureChannelShown(int channel, const QString& name, const QSt
     label->setEnabled(true);
     label->setText(text);
     if (form5_ && !form5_->isVisible())
-        form5_->nameField(channel)->setText(name);
+        form5_->setChannelName(channel, name);
     if (form4_) {
         form4_->channelBox(channel)->setEnabled(true);
         form4_->channelBox(channel)->setText(text);

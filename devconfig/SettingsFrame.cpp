@@ -1,4 +1,5 @@
 #include "devconfig/SettingsFrame.h"
+#include "protocol/DeviceText.h"
 
 #include "devconfig/AddressText.h"
 #include "protocol/Checksums.h"
@@ -34,11 +35,11 @@ public:
             return fail(field, QStringLiteral("holds at most %1 characters (%2 given).")
                                    .arg(width)
                                    .arg(value.size()));
-        for (const QChar c : value) {
-            if (c.unicode() > 0xFF)
-                return fail(field, QStringLiteral("the character \"%1\" cannot be sent.").arg(c));
-        }
-        const QByteArray bytes = value.toLatin1();
+        const int bad = firstUnencodable(value);
+        if (bad >= 0)
+            return fail(field, QStringLiteral("the character \"%1\" cannot be sent.")
+                                   .arg(value.mid(bad, 1)));
+        const QByteArray bytes = deviceBytes(value);
         frame_.append(bytes);
         frame_.append(QByteArray(width - bytes.size(), '\0'));
     }

@@ -1,22 +1,23 @@
 #include "devconfig/SettingsTexts.h"
 
 #include "devconfig/AddressText.h"
+#include "protocol/DeviceText.h"
 
 namespace obr9 {
 
 void SettingsTexts::fill(const SettingsRecord& r)
 {
-    name = QString::fromLatin1(r.name).left(kNameWidth);
+    name = deviceText(r.name).left(kNameWidth);
     if (r.lanMode <= 2)
         lanMode = r.lanMode;
     ip = addressText(r.ip);
     subnet = addressText(r.subnet);
     gateway = addressText(r.gateway);
     mac = macText(r.mac);
-    destination = QString::fromLatin1(r.destination);
-    path = QString::fromLatin1(r.path);
-    destinationUser = QString::fromLatin1(r.destinationUser);
-    destinationPassword = QString::fromLatin1(r.destinationPassword);
+    destination = deviceText(r.destination);
+    path = deviceText(r.path);
+    destinationUser = deviceText(r.destinationUser);
+    destinationPassword = deviceText(r.destinationPassword);
     dns = addressText(r.dns);
     destinationPort = QString::number(r.destinationPort);
     baudIndex = r.baudIndex <= 10 ? r.baudIndex : kDefaultBaudIndex;

@@ -1,4 +1,6 @@
 #include "devconfig/TForm2.h"
+#include "protocol/DeviceText.h"
+#include "app/PasswordEcho.h"
 
 #include "app/TForm1.h"
 #include "protocol/Frames.h"
@@ -19,14 +21,6 @@ T* named(T* widget, const char* name)
 }
 
 // The request carries 8-bit characters as they are.
-bool fitsEightBits(const QString& text)
-{
-    for (const QChar c : text) {
-        if (c.unicode() > 0xFF)
-            return false;
-    }
-    return true;
-}
 } // namespace
 
 TForm2::TForm2(QWidget* parent)
@@ -42,7 +36,7 @@ TForm2::TForm2(QWidget* parent)
     grid->addWidget(edit1_, 0, 1);
     grid->addWidget(named(new QLabel(QStringLiteral("Password"), this), "Label2"), 1, 0);
     edit2_ = named(new QLineEdit(QStringLiteral("7961"), this), "Edit2");
-    edit2_->setEchoMode(QLineEdit::Password);
+    showStars(edit2_);
     grid->addWidget(edit2_, 1, 1);
 
     auto* ok = named(new QPushButton(QStringLiteral("OK"), this), "Button1");
@@ -73,12 +67,15 @@ void TForm2::Button1Click()
     const QString user = edit1_->text();
     const QString password = edit2_->text();
     const QString caption = QStringLiteral("Login");
-    if (!fitsEightBits(user) || !fitsEightBits(password)) {
-        main_->reporter().report(
-            {QStringLiteral("User name and password may hold 8-bit characters only."), caption});
-        return;
+    for (const auto& [field, text] : {std::pair{QStringLiteral("User"), user},
+                                      std::pair{QStringLiteral("Password"), password}}) {
+        const int bad = firstUnencodable(text);
+        if (bad >= 0) {
+            main_->reporter().report({unencodableMessage(field, text, bad), caption});
+            return;
+        }
     }
-    const BuiltFrame request = loginRequest(user.toLatin1(), password.toLatin1());
+    const BuiltFrame request = loginRequest(deviceBytes(user), deviceBytes(password));
     if (!request.ok()) {
         main_->reporter().report({request.error, caption});
         return;

@@ -1,4 +1,5 @@
 #include "devconfig/TForm3.h"
+#include "app/PasswordEcho.h"
 
 #include "app/TForm1.h"
 #include "devconfig/AddressText.h"
@@ -133,7 +134,7 @@ TForm3::TForm3(QWidget* parent)
     addRow(lanGrid, row, QStringLiteral("user"), edit7_);
     edit8_ = named(new QLineEdit(QStringLiteral("7961"), lan), "Edit8");
     edit8_->setMaxLength(SettingsTexts::kShortTextWidth);
-    edit8_->setEchoMode(QLineEdit::Password);
+    showStars(edit8_);
     addRow(lanGrid, row, QStringLiteral("password"), edit8_);
 
     comboBox5_ = dropDown(lan, "ComboBox5",

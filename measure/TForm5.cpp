@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace obr9;
 
 namespace {
@@ -34,7 +36,14 @@ TForm5::TForm5(QWidget* parent)
         caption->setGeometry(12, 14 + 30 * k, 70, 22);
         auto* edit = new QLineEdit(QStringLiteral("Temp%1").arg(k + 1), this);
         edit->setObjectName(QString::fromLatin1(editNames[k]));
-        edit->setMaxLength(24);
+        edit->setMaxLength(kTypedNameLength);
+        // A longer name from the controller lifts the limit while it is
+        // shown; once the operator's edits bring it down to the typing
+        // limit, the limit is back.
+        connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& text) {
+            if (text.size() <= kTypedNameLength)
+                edit->setMaxLength(kTypedNameLength);
+        });
         edit->setGeometry(84, 12 + 30 * k, 150, 24);
         caption->setBuddy(edit);
         nameFields_[size_t(k)] = edit;
@@ -98,6 +107,16 @@ void TForm5::Button1Click()
         return;
     }
 
+    const std::array<QString, 8> names = channelNames();
+    for (size_t k = 0; k < names.size(); ++k) {
+        const int bad = firstUnencodable(names[k]);
+        if (bad >= 0) {
+            host_->channelSettingsMemo(
+                unencodableMessage(QStringLiteral("Chanel %1").arg(k + 1), names[k], bad));
+            return;
+        }
+    }
+
     const int voltageIndex = comboBox2_->currentIndex();
     const int temperatureIndex = comboBox1_->currentIndex();
     const SamplingChoice::Changes changes = saved_.save(voltageIndex, temperatureIndex);
@@ -106,12 +125,18 @@ void TForm5::Button1Click()
     if (changes.temperature)
         host_->restartTemperatureHistory();
 
-    const std::array<QString, 8> names = channelNames();
     std::array<QByteArray, 8> nameBytes;
     for (size_t k = 0; k < names.size(); ++k)
         nameBytes[k] = deviceBytes(names[k]);
     host_->sendChannelSettings(channelSettingsFrame(voltageIndex, temperatureIndex, nameBytes));
     host_->relabelTemperatures(names);
+}
+
+void TForm5::setChannelName(int channel, const QString& name)
+{
+    QLineEdit* edit = nameFields_[size_t(channel)];
+    edit->setMaxLength(std::max(kTypedNameLength, int(name.size())));
+    edit->setText(name);
 }
 
 void TForm5::Button2Click()

@@ -44,6 +44,10 @@ public:
     // Name field of controller channel k (Edit3, Edit4, Edit5, Edit6, Edit1,
     // Edit2, Edit7, Edit8 for k = 0..7, captions "Chanel 1" .. "Chanel 8").
     QLineEdit* nameField(int channel) const { return nameFields_[size_t(channel)]; }
+    // A name as the controller reports it: kept whole, even past what the
+    // operator may type (kTypedNameLength).
+    void setChannelName(int channel, const QString& name);
+    static constexpr int kTypedNameLength = 24;
     std::array<QString, 8> channelNames() const;
     // The sampling item the window shows: the selected item, or the typed
     // text while nothing is selected.

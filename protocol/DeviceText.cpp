@@ -1,5 +1,7 @@
 #include "protocol/DeviceText.h"
 
+#include "protocol/Cp1250.h"
+
 #include <cstring>
 
 namespace obr9 {
@@ -15,16 +17,23 @@ QByteArray fieldText(const uint8_t* field, int maxLength)
 
 QString deviceText(const QByteArray& bytes)
 {
-    return QString::fromLatin1(bytes);
+    return cp1250::decode(bytes);
 }
 
 QByteArray deviceBytes(const QString& text)
 {
-    QByteArray bytes;
-    bytes.reserve(text.size());
-    for (QChar c : text)
-        bytes.append(c.unicode() <= 0xFF ? char(c.unicode()) : '?');
-    return bytes;
+    return cp1250::encode(text).bytes;
+}
+
+int firstUnencodable(const QString& text)
+{
+    return cp1250::firstUnencodable(text);
+}
+
+QString unencodableMessage(const QString& field, const QString& text, int at)
+{
+    return QStringLiteral("%1: the character \"%2\" cannot be stored (Windows-1250)")
+        .arg(field, text.mid(at, 1));
 }
 
 } // namespace obr9

@@ -4,11 +4,13 @@
 #include "app/PictureBox.h"
 #include "app/Reporter.h"
 #include "app/SettingsKeys.h"
+#include "protocol/DeviceText.h"
 #include "protocol/FrameSink.h"
 
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QRadioButton>
@@ -56,9 +58,11 @@ public:
 protected:
     void mousePressEvent(QMouseEvent* event) override
     {
+        // Accepted so the press stops here: an ignored press would reach the
+        // module's group box, which selects the whole module.
+        event->accept();
         if (onClick)
             onClick();
-        QLabel::mousePressEvent(event);
     }
 };
 
@@ -415,6 +419,14 @@ void RelayPage::ChangeButtonImageMouseDown()
     const int selection = model_.selection();
     if (selection < 0)
         return;
+    // Names go to the settings file in Windows-1250: one it cannot hold is
+    // refused whole rather than stored with a character lost.
+    const int bad = firstUnencodable(edit3_->text());
+    if (bad >= 0) {
+        reporter_->report({unencodableMessage(QStringLiteral("Name"), edit3_->text(), bad),
+                           QStringLiteral("Error")});
+        return;
+    }
     if (selection >= RelayModel::kModuleSelectionBase) {
         const int m = selection - RelayModel::kModuleSelectionBase;
         model_.module(m).name = edit3_->text();

@@ -14,6 +14,8 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPoint>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 #include <QWidget>
 
@@ -66,8 +68,45 @@ inline void click(QWidget* target, QPoint pos = QPoint(-1, -1),
 inline void doubleClick(QWidget* target, QPoint pos = QPoint(-1, -1),
                         Qt::MouseButton button = Qt::LeftButton, Qt::KeyboardModifiers mods = {})
 {
+    // A person's double click is a click followed by the second press that
+    // the window system reports as a double click; item views only report
+    // a double click on the item their first press landed on.
     const Landing at = landing(target, pos);
+    QTest::mouseClick(at.widget, button, mods, at.pos);
     QTest::mouseDClick(at.widget, button, mods, at.pos);
+}
+
+// Brings the tab pages that hold `control` to the front by clicking their
+// tabs, outermost first, as an operator would before using the control.
+inline void showTabOf(QWidget* control)
+{
+    QList<QWidget*> chain;
+    for (QWidget* w = control; w; w = w->parentWidget())
+        chain.prepend(w);
+    for (QWidget* w : chain) {
+        QWidget* stack = w->parentWidget();
+        auto* tabs = stack ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+        if (!tabs)
+            continue;
+        const int index = tabs->indexOf(w);
+        if (index >= 0 && tabs->currentIndex() != index)
+            click(tabs->tabBar(), tabs->tabBar()->tabRect(index).center());
+    }
+}
+
+// Types text one key at a time. QTest::keyClicks knows ASCII keys only;
+// other characters (Polish letters) arrive as the key event a keyboard
+// layout sends for them: no key code, the character as its text.
+inline void keyClicks(QWidget* field, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80) {
+            QTest::keyClicks(field, QString(c));
+        } else {
+            QTest::sendKeyEvent(QTest::Press, field, Qt::Key_unknown, QString(c), {});
+            QTest::sendKeyEvent(QTest::Release, field, Qt::Key_unknown, QString(c), {});
+        }
+    }
 }
 
 // Clicks into a text field, selects what it holds and types `text` over it,
@@ -81,7 +120,7 @@ inline void typeInto(QWidget* field, const QString& text)
     if (text.isEmpty())
         QTest::keyClick(field, Qt::Key_Delete);
     else
-        QTest::keyClicks(field, text);
+        keyClicks(field, text);
 }
 
 } // namespace user

@@ -41,7 +41,8 @@ private slots:
         QCOMPARE(ini.readString("SETTINGS", "OUTNAME0", "0"), QStringLiteral("Pump 1, hall"));
         QCOMPARE(ini.readString("Other", "outName0", "0"), QStringLiteral("not ours"));
         QCOMPARE(ini.readString("Settings", "ImgOffName0", "0"), QStringLiteral("Icons/lamp off.bmp"));
-        QCOMPARE(ini.readString("Settings", "devName0", "0"), QString::fromLatin1("Piec \xB3\xF3\xBF"));
+        // Windows-1250 bytes, as Polish desktops write them.
+        QCOMPARE(ini.readString("Settings", "devName0", "0"), QStringLiteral(u"Piec \u0142\u00F3\u017C"));
         QCOMPARE(ini.readString("Settings", "name9", "0"), QStringLiteral("a,b,,c"));
         QCOMPARE(ini.readString("Settings", "Empty", "0"), QString());
         QVERIFY(ini.contains("Settings", "Empty"));
@@ -51,7 +52,7 @@ private slots:
 
         // Rewriting values with the same text changes nothing but the line ends.
         ini.writeString("Settings", "ImgOffName0", "Icons/lamp off.bmp");
-        ini.writeString("Settings", "devName0", QString::fromLatin1("Piec \xB3\xF3\xBF"));
+        ini.writeString("Settings", "devName0", QStringLiteral(u"Piec \u0142\u00F3\u017C"));
         QVERIFY(ini.save(path));
         QByteArray expected = original;
         expected.replace("\n", "\r\n");
@@ -73,7 +74,7 @@ private slots:
         ini.writeString("Settings", "period", "60");
         ini.writeString("Settings", "chan2", "1");
         ini.writeString("Settings", "chan3", "line\r\nbreak");
-        ini.writeString("Other", "k2", QString::fromUtf8("\xE2\x82\xAC")); // the euro sign has no 8-bit form
+        ini.writeString("Other", "k2", QString::fromUtf8("\xE2\x82\xAC")); // the euro sign is 0x80 in Windows-1250
         ini.writeString("New", "a", "b");
         QCOMPARE(ini.toBytes(),
                  QByteArray("[Settings]\r\n"
@@ -86,7 +87,7 @@ private slots:
                             "; next\r\n"
                             "[Other]\r\n"
                             "k=v\r\n"
-                            "k2=?\r\n"
+                            "k2=\x80\r\n"
                             "[New]\r\n"
                             "a=b\r\n"));
     }

@@ -7,6 +7,8 @@
 #include "ProgramFixture.h"
 #include "PtyPair.h"
 #include "TestBytes.h"
+#include "UserInput.h"
+#include "relay/RelayPage.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -174,11 +176,11 @@ private slots:
         peer.send(bytes("FF FE 01 0A 00 02 03"));
         QTRY_VERIFY(app_.form->link().deviceAnswered);
 
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 02"));
         QCOMPARE(control<PictureBox>("Image2")->pictureKey(),
                  app_.form->pictures().outputOn.cacheKey());
-        QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image1"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 03"));
 
         // The controller reports only OUT2 on: the pictures follow it.
@@ -187,7 +189,7 @@ private slots:
                      app_.form->pictures().outputOff.cacheKey());
         QVERIFY(app_.form->deviceState().out2On);
         QVERIFY(!app_.form->deviceState().out1On);
-        QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image1"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 00"));
     }
 
@@ -314,7 +316,7 @@ private slots:
                                 QStringLiteral("\nSzybkosc->fast")));
         QCOMPARE(app_.form->link().serialPort().lineSettings.baudRate, 500000);
 
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QVERIFY(memo().endsWith(QStringLiteral("Wyslano komende rs485")));
         QByteArray atModule;
         QTRY_VERIFY((atModule += module.readAll()).size() >= 6);
@@ -328,7 +330,7 @@ private slots:
         control<QCheckBox>("CheckBoxConnect")->setChecked(false);
         QVERIFY(!app_.form->link().serialPort().IsOpen());
         QVERIFY(memo().endsWith(QStringLiteral("PORT_NIEPOLACZONY")));
-        QTest::mouseDClick(control<PictureBox>("Image2"), Qt::LeftButton);
+        user::doubleClick(control<PictureBox>("Image2"));
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
     }
 
@@ -381,6 +383,93 @@ private slots:
         QVERIFY(text.startsWith("[Settings]\r\n"));
         QVERIFY(text.contains("\r\npgCtrl=0\r\n"));
         QVERIFY(text.contains("\r\nperiod=1\r\n"));
+    }
+
+    // Names from the controller: 25 characters and Windows-1250 letters go
+    // back byte for byte on the next "Save ", and the chart captions show
+    // them whole. The CSV header holds the same bytes.
+    void channelNamesFromTheControllerGoBackWhole()
+    {
+        PeerController peer;
+        connectTo(peer);
+        const QByteArray longName("ABCDEFGHIJKLMNOPQRSTUVWXY");
+        QList<QByteArray> names = kNames;
+        names[0] = "Pompa ciep\xB3" "a";
+        names[1] = "Kot\xB3ownia";
+        names[2] = longName;
+        peer.send(bytes("FF FE 01 0A 00 02 03"));
+        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        user::click(control<QCheckBox>("CheckBox4"), QPoint(8, 8)); // record, on its box
+        QVERIFY(control<QCheckBox>("CheckBox4")->isChecked());
+        peer.send(eightTemperatures(kRaw, names));
+        QTRY_COMPARE(control<QLabel>("Label17")->text(),
+                     QStringLiteral(u"Pompa ciep\u0142a=21.5\u00B0C"));
+        QCOMPARE(control<QLabel>("Label21")->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY=-50\u00B0C"));
+
+        QFile csv(app_.path("temperatures.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readLine().startsWith("Pompa ciep\xB3" "a,Kot\xB3ownia,ABCDEFGHIJKLMNOPQRSTUVWXY,"));
+
+        TForm5* dialog = app_.form->channelSettings();
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QCOMPARE(dialog->nameField(2)->text(), QString::fromLatin1(longName));
+        user::click(controlOf<QPushButton>(dialog, "Button1"));
+        const QByteArray frame = peer.readExactly(206);
+        QCOMPARE(frame.size(), 206);
+        QCOMPARE(frame.mid(6, 25), QByteArray("Pompa ciep\xB3" "a") + QByteArray(13, '\0'));
+        QCOMPARE(frame.mid(6 + 25, 25), QByteArray("Kot\xB3ownia") + QByteArray(16, '\0'));
+        QCOMPARE(frame.mid(6 + 50, 25), longName);
+
+        QCOMPARE(app_.form->chartWindow()->channelBox(2)->text(),
+                 QStringLiteral(u"ABCDEFGHIJKLMNOPQRSTUVWXY=-50\u00B0C"));
+        user::click(control<QPushButton>("Button12")); // opens the charts
+        QCOMPARE(app_.form->chartWindow()->channelBox(2)->text(), QString::fromLatin1(longName));
+        QCOMPARE(app_.form->chartWindow()->channelBox(1)->text(), QStringLiteral(u"Kot\u0142ownia"));
+    }
+
+    // Output and module names typed on the VK8 page reach the settings file
+    // as Windows-1250 bytes and come back after the next start-up.
+    void polishRelayNamesSurviveARestart()
+    {
+        auto* tabs = control<QTabWidget>("PageControl1");
+        tabs->setCurrentIndex(TForm1::kRelayPage);
+        RelayPage* page = app_.form->relayPage();
+        QTRY_VERIFY(page->isVisible());
+        auto* name = page->findChild<QLineEdit*>("Edit3");
+        auto* change = page->findChild<PictureBox*>("ChangeButtonImage");
+
+        user::click(page->findChild<QLabel*>("OutputLabel0"));
+        user::typeInto(name, QStringLiteral(u"Kot\u0142ownia"));
+        user::click(change);
+        user::click(page->findChild<QGroupBox*>("ModuleGroup0"), QPoint(112, 100));
+        user::typeInto(name, QStringLiteral(u"Pompa ciep\u0142a"));
+        user::click(change);
+        QCOMPARE(page->findChild<QLabel*>("OutputLabel0")->text(), QStringLiteral(u"Kot\u0142ownia"));
+        QCOMPARE(page->findChild<QGroupBox*>("ModuleGroup0")->title(),
+                 QStringLiteral(u"Pompa ciep\u0142a"));
+
+        // A name the code page cannot hold is refused, not stored with "?".
+        user::click(page->findChild<QLabel*>("OutputLabel1"));
+        user::typeInto(name, QStringLiteral(u"\u0416uk"));
+        app_.reporter.messages.clear();
+        user::click(change);
+        QCOMPARE(page->findChild<QLabel*>("OutputLabel1")->text(), QStringLiteral("OUT1"));
+        QCOMPARE(app_.reporter.messages.size(), 1);
+        QVERIFY(app_.reporter.messages[0].text.contains(QStringLiteral("Name")));
+
+        app_.form->close();
+        QFile ini(app_.path("obr9.ini"));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray text = ini.readAll();
+        QVERIFY(text.contains("\r\noutName0=Kot\xB3ownia\r\n"));
+        QVERIFY(text.contains("\r\ndevName0=Pompa ciep\xB3" "a\r\n"));
+        QVERIFY(text.contains("\r\noutName1=OUT1\r\n"));
+        app_.launch();
+        page = app_.form->relayPage();
+        QCOMPARE(page->findChild<QLabel*>("OutputLabel0")->text(), QStringLiteral(u"Kot\u0142ownia"));
+        QCOMPARE(page->findChild<QGroupBox*>("ModuleGroup0")->title(),
+                 QStringLiteral(u"Pompa ciep\u0142a"));
     }
 
     void settingsAndAddressesSurviveARestart()

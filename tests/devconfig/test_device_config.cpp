@@ -62,7 +62,7 @@ class TestDeviceConfig : public QObject {
     QLineEdit* edit3(const char* name) { return in<QLineEdit>(form3_, name); }
     void click(QWidget* window, const char* button)
     {
-        QTest::mouseClick(in<QPushButton>(window, button), Qt::LeftButton);
+        user::click(in<QPushButton>(window, button));
     }
     uint8_t requestMode() { return app_.form->link().parser().requestMode(); }
 
@@ -88,8 +88,8 @@ class TestDeviceConfig : public QObject {
     {
         click(app_.form.get(), "Button9");
         QVERIFY(form2_->isVisible());
-        in<QLineEdit>(form2_, "Edit1")->setText(user);
-        in<QLineEdit>(form2_, "Edit2")->setText(password);
+        user::typeInto(in<QLineEdit>(form2_, "Edit1"), user);
+        user::typeInto(in<QLineEdit>(form2_, "Edit2"), password);
         click(form2_, "Button1");
     }
 
@@ -112,6 +112,8 @@ class TestDeviceConfig : public QObject {
                  kSignature + bytes("FF") + "admin" + bytes("00") + "7961" + bytes("00 00"));
         peer.send(bytes("FF FE 00 FE 01") + record + bytes("00"));
         QTRY_VERIFY(form3_->isVisible());
+        QLineEdit* password = edit3("Edit8");
+        QCOMPARE(password->displayText(), QString(password->text().size(), u'*'));
     }
 
     QString writeFile(const QString& name, const QByteArray& content)
@@ -160,6 +162,7 @@ private slots:
         QVERIFY(!main<QPushButton>("Button9")->isEnabled());
         QCOMPARE(in<QLineEdit>(form2_, "Edit1")->text(), QStringLiteral("admin"));
         QCOMPARE(in<QLineEdit>(form2_, "Edit2")->echoMode(), QLineEdit::Password);
+        QCOMPARE(in<QLineEdit>(form2_, "Edit2")->displayText(), QStringLiteral("****"));
 
         in<QLineEdit>(form2_, "Edit2")->clear();
         click(form2_, "Button1");
@@ -351,7 +354,7 @@ private slots:
         QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
         QElapsedTimer clock;
         clock.start();
-        form3_->Button3Click();
+        user::click(in<QPushButton>(form3_, "Button3"));
         QTRY_COMPARE_WITH_TIMEOUT(finished.count(), 1, 30000);
         const double kilobytesPerSecond = 512.0 / (double(clock.nsecsElapsed()) / 1e9);
         qInfo("upload through the program: %.0f KB/s", kilobytesPerSecond);
@@ -487,7 +490,9 @@ private slots:
     {
         app_.form->chartFileName = QStringLiteral("plik");
         form3_->fileChooser = [this](const QString&) { return app_.path("missing.bin"); };
-        form3_->Button3Click();
+        form3_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form3_));
+        user::click(in<QPushButton>(form3_, "Button3"));
         QCOMPARE(app_.reporter.messages.size(), 1);
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
@@ -498,7 +503,7 @@ private slots:
                      .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));
 
         form3_->fileChooser = [](const QString&) { return QString(); }; // cancel
-        form3_->Button3Click();
+        user::click(in<QPushButton>(form3_, "Button3"));
         QCOMPARE(app_.reporter.messages.size(), 1);
     }
 

@@ -13,6 +13,7 @@
 #include "measure/TemperatureTable.h"
 #include "protocol/Checksums.h"
 #include "protocol/DisplayFormat.h"
+#include "UserInput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -20,6 +21,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
+#include <QPushButton>
+#include <QAbstractItemView>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -82,6 +85,29 @@ class TestModulePage : public QObject {
             now_ = now_.addMSecs(step);
             page_->parse(nullptr, 0);
         }
+    }
+
+    // A button of the page as the operator reaches it: its tab first.
+    void press(const char* name)
+    {
+        auto* button = control<QPushButton>(name);
+        user::showTabOf(button);
+        QVERIFY(button->isVisible());
+        user::click(button);
+    }
+
+    // An item of a closed list: opened with a click, chosen with the keys.
+    void pick(QComboBox* box, int row)
+    {
+        user::showTabOf(box);
+        user::click(box);
+        QTRY_VERIFY(box->view()->isVisible());
+        QTest::keyClick(box->view(), Qt::Key_Home);
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(box->view(), Qt::Key_Down);
+        QTest::keyClick(box->view(), Qt::Key_Return);
+        QTRY_VERIFY(!box->view()->isVisible());
+        QCOMPARE(box->currentIndex(), row);
     }
 
 private slots:
@@ -215,13 +241,13 @@ private slots:
         // The file keeps what the screen shows.
         QCOMPARE(page_->temperatureData().settings.bottom.minimum, 399.0);
 
-        page_->Button8Click(); // "+" on the chart named by GroupBox8: temperatures
+        press("Button8"); // "+" on the chart named by GroupBox8: temperatures
         QCOMPARE(page_->temperatureSpan(), 71);
         QCOMPARE(page_->voltageSpan(), 100);
         polls(1);
         QCOMPARE(page_->chartTemp()->bottomAxis().minimum, 500.0 - 71);
         QCOMPARE(page_->chartTemp()->bottomAxis().maximum, 500.0);
-        page_->Button7Click();
+        press("Button7");
         QCOMPARE(page_->temperatureSpan(), 99); // 71 x 7/5, truncated
 
         control<QCheckBox>("CheckBox10")->setChecked(false);
@@ -236,14 +262,12 @@ private slots:
         auto* range = control<QComboBox>("ComboBox1");
         QCOMPARE(range->currentText(), QStringLiteral("Auto"));
         QVERIFY(page_->chartTemp()->leftAutomatic());
-        range->setCurrentIndex(3); // "50"
-        page_->ComboBox1Change();
+        pick(range, 3); // "50"
         QVERIFY(!page_->chartTemp()->leftAutomatic());
         QVERIFY(!page_->chartVolt()->leftAutomatic());
         const ChartZoom::Axis left = page_->chartVolt()->leftAxis();
         QCOMPARE(left.maximum - left.minimum, 50.0);
-        range->setCurrentIndex(7);
-        page_->ComboBox1Change();
+        pick(range, 7);
         QVERIFY(page_->chartTemp()->leftAutomatic() && page_->chartVolt()->leftAutomatic());
         // Automatic: the axis fits the points in view.
         feed(channelFrame(0, 80.0f, 81.0f, 100));
@@ -257,13 +281,15 @@ private slots:
         ModuleChart* chart = page_->chartTemp();
         list->item(7)->setCheckState(Qt::Unchecked);
         QVERIFY(!chart->seriesVisible(7));
-        list->setCurrentRow(3);
-        page_->CheckListBox1DblClick();
+        user::showTabOf(list);
+        QVERIFY(list->isVisible());
+        const QPoint third = list->visualItemRect(list->item(3)).center();
+        user::doubleClick(list->viewport(), third);
         for (int k = 0; k < 32; ++k)
             QCOMPARE(chart->seriesVisible(k), k == 3);
         QCOMPARE(list->item(5)->checkState(), Qt::Checked); // ticks untouched
         QCOMPARE(page_->soloMemory(1), 3);
-        page_->CheckListBox1DblClick();
+        user::doubleClick(list->viewport(), third);
         for (int k = 0; k < 32; ++k)
             QCOMPARE(chart->seriesVisible(k), k != 7);
         QCOMPARE(page_->soloMemory(1), ModulePage::kSoloNone);
@@ -274,7 +300,7 @@ private slots:
     void displayChoiceLayoutAndTable()
     {
         auto* display = control<RadioGroup>("RadioGroup2");
-        QTest::mouseClick(display->item(1), Qt::LeftButton);
+        user::click(display->item(1));
         QVERIFY(page_->chartVolt()->isVisible());
         QVERIFY(!page_->chartTemp()->isVisible());
         QVERIFY(!control<QListWidget>("CheckListBox2")->isHidden());
@@ -282,12 +308,12 @@ private slots:
         QVERIFY(!control<QCheckBox>("CheckBox8")->isHidden());
         QVERIFY(control<QCheckBox>("CheckBox6")->isHidden());
         QCOMPARE(control<QGroupBox>("GroupBox8")->title(), QStringLiteral("voltages"));
-        page_->Button8Click(); // acts on the voltages now
+        press("Button8"); // acts on the voltages now
         QCOMPARE(page_->voltageSpan(), 71);
         QCOMPARE(page_->temperatureSpan(), 100);
         QCOMPARE(page_->chartVolt()->y(), 0);
 
-        QTest::mouseClick(display->item(2), Qt::LeftButton);
+        user::click(display->item(2));
         page_->PageControl1Resize({800, 501});
         QCOMPARE(page_->chartTemp()->height(), 220);
         QCOMPARE(page_->chartVolt()->height(), 220);
@@ -300,12 +326,12 @@ private slots:
 
         auto* speed = control<QToolButton>("SpeedButton1");
         QCOMPARE(speed->text(), QStringLiteral("Table"));
-        QTest::mouseClick(speed, Qt::LeftButton);
+        user::click(speed);
         QCOMPARE(speed->text(), QStringLiteral("Chart"));
         QVERIFY(page_->table()->isVisible());
         QVERIFY(!page_->chartTemp()->isVisible() && !page_->chartVolt()->isVisible());
         QVERIFY(!control<QTabWidget>("PageControl2")->isVisible());
-        QTest::mouseClick(speed, Qt::LeftButton);
+        user::click(speed);
         QVERIFY(!page_->table()->isVisible());
         QVERIFY(page_->chartTemp()->isVisible() && page_->chartVolt()->isVisible());
     }
@@ -337,7 +363,7 @@ private slots:
         const ChartData saved = page_->temperatureData();
 
         chosen_ = dir.filePath("temps.bin");
-        page_->Button2Click();
+        press("Button2");
         QCOMPARE(page_->chartFileName(), chosen_);
         QFile file(chosen_);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -346,7 +372,7 @@ private slots:
 
         polls(7);
         control<QListWidget>("CheckListBox1")->item(4)->setCheckState(Qt::Checked);
-        page_->Button4Click();
+        press("Button4");
         QVERIFY2(reporter_.messages.isEmpty(), qPrintable(reporter_.messages.value(0).text));
         QVERIFY(sameChart(page_->temperatureData(), saved));
         QCOMPARE(control<QListWidget>("CheckListBox1")->item(4)->checkState(), Qt::Unchecked);
@@ -354,12 +380,12 @@ private slots:
         QCOMPARE(page_->temperatureData().series[0].size(), saved.series[0].size() + 1);
 
         // The voltage chart's file, offered to the temperature chart.
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(1), Qt::LeftButton);
+        user::click(control<RadioGroup>("RadioGroup2")->item(1));
         chosen_ = dir.filePath("volts.bin");
-        page_->Button2Click();
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(0), Qt::LeftButton);
+        press("Button2");
+        user::click(control<RadioGroup>("RadioGroup2")->item(0));
         const ChartData current = page_->temperatureData();
-        page_->Button4Click();
+        press("Button4");
         QCOMPARE(reporter_.messages.size(), 1);
         QVERIFY(reporter_.messages[0].text.contains(QStringLiteral("16 series")));
         QVERIFY(sameChart(page_->temperatureData(), current));
@@ -369,11 +395,11 @@ private slots:
         QFile::copy(dir.filePath("temps.bin"), dir.filePath("short.bin"));
         QFile::resize(dir.filePath("short.bin"), 300);
         chosen_ = dir.filePath("short.bin");
-        page_->Button4Click();
+        press("Button4");
         QCOMPARE(reporter_.messages.size(), 2);
         QVERIFY(sameChart(page_->temperatureData(), current));
         chosen_.clear();
-        page_->Button4Click();
+        press("Button4");
         QCOMPARE(page_->chartFileName(), dir.filePath("short.bin"));
     }
 
@@ -431,7 +457,7 @@ private slots:
         auto* period = control<RadioGroup>("RadioGroupPeriod")->item(1);
         QVERIFY2(period->isVisible() && period->height() > 10,
                  qPrintable(QStringLiteral("%1 x %2").arg(period->width()).arg(period->height())));
-        QTest::mouseClick(period, Qt::LeftButton);
+        user::click(period);
         QCOMPARE(page_->periodChoice(), 1);
         polls(3000, 20);
         QCOMPARE(page_->voltageData().series[0].size(), 66);
@@ -532,13 +558,13 @@ private slots:
         const QString base = QString::fromLocal8Bit(dir) + "/hq2-";
         QVERIFY(page_->grab().save(base + "temperatures.png"));
         control<QTabWidget>("PageControl2")->setCurrentIndex(2);
-        QTest::mouseClick(control<RadioGroup>("RadioGroup2")->item(2), Qt::LeftButton);
+        user::click(control<RadioGroup>("RadioGroup2")->item(2));
         control<QCheckBox>("CheckBox9")->setChecked(true);
         QCoreApplication::processEvents();
         QVERIFY(page_->grab().save(base + "both-3d.png"));
         control<QTabWidget>("PageControl2")->setCurrentIndex(0);
         QVERIFY(page_->grab().save(base + "show.png"));
-        page_->SpeedButton1Click();
+        user::click(control<QToolButton>("SpeedButton1"));
         QVERIFY(page_->grab().save(base + "table.png"));
     }
 };

@@ -3,6 +3,7 @@
 // them over, and end to end through the simulated controller on 127.0.0.1.
 #include "ControllerFrames.h"
 #include "ProgramFixture.h"
+#include "UserInput.h"
 #include "TestBytes.h"
 #include "TestFiles.h"
 #include "app/PictureBox.h"
@@ -202,7 +203,7 @@ private slots:
         receive(eightTemperatures(kRaw, kNames));
         app_.form->channelSettings()->voltageIntervals()->setCurrentIndex(3); // 1/2s
         app_.form->channelSettings()->temperatureIntervals()->setCurrentIndex(10); // 1/1h
-        QTest::mouseClick(control<QPushButton>("Button12"), Qt::LeftButton);
+        user::click(control<QPushButton>("Button12"));
         TForm4* charts = app_.form->chartWindow();
         QVERIFY(charts->isVisible());
         QCOMPARE(charts->channelBox(0)->text(), QStringLiteral("Boiler"));
@@ -215,15 +216,15 @@ private slots:
 
     void settingsButtonAndSaveWithoutALink()
     {
-        QTest::mouseClick(control<QPushButton>("Button13"), Qt::LeftButton);
+        user::click(control<QPushButton>("Button13"));
         TForm5* dialog = app_.form->channelSettings();
         QVERIFY(dialog->isVisible());
         app_.form->voltageHistory().advance();
-        QTest::mouseClick(dialog->findChild<QPushButton*>("Button1"), Qt::LeftButton);
+        user::click(dialog->findChild<QPushButton*>("Button1"));
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
         QCOMPARE(app_.form->voltageHistory().writeIndex(), 1); // nothing else changes
         QVERIFY(dialog->isVisible());
-        QTest::mouseClick(dialog->findChild<QPushButton*>("Button2"), Qt::LeftButton);
+        user::click(dialog->findChild<QPushButton*>("Button2"));
         QVERIFY(!dialog->isVisible());
     }
 
@@ -246,7 +247,7 @@ private slots:
         QCOMPARE(dialog->voltageIntervals()->currentIndex(), 2);
         QCOMPARE(dialog->nameField(0)->text(), QStringLiteral("Boiler"));
 
-        app_.form->Button13Click();
+        user::click(control<QPushButton>("Button13"));
         QVERIFY(dialog->isVisible());
         dialog->nameField(0)->setText(QStringLiteral("Kessel"));
         dialog->nameField(4)->setText(QStringLiteral(u"Pok\u00F3j"));

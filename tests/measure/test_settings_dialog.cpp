@@ -1,6 +1,7 @@
 // The channel and sampling settings dialog against a main window of the
 // test's: defaults, "Save " and "Cancel".
 #include "TestBytes.h"
+#include "UserInput.h"
 #include "measure/TForm5.h"
 
 #include <QComboBox>
@@ -64,7 +65,11 @@ private slots:
         host_ = FakeHost();
         form_ = std::make_unique<TForm5>();
         form_->setHost(&host_);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
     }
+
+    void save() { user::click(control<QPushButton>("Button1")); }
 
     void cleanup() { form_.reset(); }
 
@@ -108,7 +113,7 @@ private slots:
     void saveWithoutALinkOnlyWritesTheMemo()
     {
         host_.chosen = false;
-        QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton);
+        save();
         QCOMPARE(host_.memo, QStringList{QStringLiteral(u"brak po\u0142\u0105czenia")});
         QVERIFY(host_.frames.isEmpty());
         QCOMPARE(host_.voltageRestarts, 0);
@@ -119,7 +124,7 @@ private slots:
 
     void firstSaveWithTheDefaults()
     {
-        QTest::mouseClick(control<QPushButton>("Button1"), Qt::LeftButton);
+        save();
         QCOMPARE(host_.frames.size(), 1);
         // No voltage item chosen: FF, and the remembered 0 differs from it.
         QCOMPARE(host_.frames[0], bytes("FF 01 01 08 FF 00") + defaultNameFields());
@@ -130,7 +135,7 @@ private slots:
         QVERIFY(host_.memo.isEmpty());
 
         // Unchanged selections restart nothing.
-        form_->Button1Click();
+        save();
         QCOMPARE(host_.frames.size(), 2);
         QCOMPARE(host_.voltageRestarts, 1);
         QCOMPARE(host_.temperatureRestarts, 0);
@@ -138,12 +143,12 @@ private slots:
 
     void namesAndIntervalsGoIntoTheFrame()
     {
-        form_->nameField(0)->setText(QStringLiteral("Boiler"));
-        form_->nameField(4)->clear();
-        form_->nameField(7)->setText(QStringLiteral(u"Pok\u00F3j"));
+        user::typeInto(form_->nameField(0), QStringLiteral("Boiler"));
+        user::typeInto(form_->nameField(4), QString());
+        user::typeInto(form_->nameField(7), QStringLiteral(u"Pok\u00F3j"));
         form_->voltageIntervals()->setCurrentIndex(0);
         form_->temperatureIntervals()->setCurrentIndex(5); // "1/1min"
-        form_->Button1Click();
+        save();
         QCOMPARE(host_.frames.size(), 1);
         const QByteArray frame = host_.frames[0];
         QCOMPARE(frame.size(), 206);
@@ -158,13 +163,41 @@ private slots:
         QCOMPARE(host_.relabelled[0][4], QString());
     }
 
+    // A 25-character name from the controller goes back whole; typing
+    // still stops at 24. Polish letters go out as Windows-1250 bytes, and a
+    // character without such a byte is refused with the field's name.
+    void namesKeepEveryCharacter()
+    {
+        const QString full = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY");
+        form_->setChannelName(1, full);
+        QCOMPARE(form_->nameField(1)->text(), full);
+        user::typeInto(form_->nameField(0), full);
+        QCOMPARE(form_->nameField(0)->text(), full.left(24));
+        user::typeInto(form_->nameField(2), QStringLiteral(u"Pompa ciep\u0142a"));
+        user::typeInto(form_->nameField(3), QStringLiteral(u"Kot\u0142ownia"));
+        save();
+        QCOMPARE(host_.frames.size(), 1);
+        const QByteArray frame = host_.frames[0];
+        QCOMPARE(frame.size(), 206);
+        QCOMPARE(frame.mid(6 + 25, 25), QByteArray("ABCDEFGHIJKLMNOPQRSTUVWXY"));
+        QCOMPARE(frame.mid(6 + 2 * 25, 25),
+                 bytes("50 6F 6D 70 61 20 63 69 65 70 B3 61") + QByteArray(13, '\0'));
+        QCOMPARE(frame.mid(6 + 3 * 25, 25),
+                 bytes("4B 6F 74 B3 6F 77 6E 69 61") + QByteArray(16, '\0'));
+
+        user::typeInto(form_->nameField(5), QStringLiteral(u"\u0416uk"));
+        save();
+        QCOMPARE(host_.frames.size(), 1);
+        QCOMPARE(host_.memo.size(), 1);
+        QVERIFY(host_.memo[0].contains(QStringLiteral("Chanel 6")));
+    }
+
     void dialogStaysOpenAfterSaveAndCancelHides()
     {
-        form_->show();
-        form_->nameField(2)->setText(QStringLiteral("typed"));
-        form_->Button1Click();
+        user::typeInto(form_->nameField(2), QStringLiteral("typed"));
+        save();
         QVERIFY(form_->isVisible());
-        QTest::mouseClick(control<QPushButton>("Button2"), Qt::LeftButton);
+        user::click(control<QPushButton>("Button2"));
         QVERIFY(!form_->isVisible());
         QCOMPARE(host_.frames.size(), 1);
         QCOMPARE(form_->nameField(2)->text(), QStringLiteral("typed"));

@@ -5,6 +5,7 @@
 #include "protocol/FrameSink.h"
 #include "relay/RelayPage.h"
 #include "TestBytes.h"
+#include "UserInput.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +16,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QAbstractItemView>
 
 using namespace obr9;
 
@@ -86,6 +88,9 @@ private slots:
         messages_.texts.clear();
         page_ = std::make_unique<RelayPage>(
             sink_, messages_, RelayPictures(dir_.filePath("program"), dir_.filePath("work")));
+        page_->resize(800, 600);
+        page_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
     }
 
     void defaultsWithoutSettings()
@@ -138,48 +143,52 @@ private slots:
     {
         auto* label = control<QLabel>("Label43");
         const QPoint at = label->pos();
-        page_->ChangeButtonImageMouseDown();
+        auto* button = control<PictureBox>("ChangeButtonImage");
+        QCOMPARE(user::widgetUnder(label), button); // the caption lets the press through
+        user::press(button);
         QCOMPARE(label->pos(), at + QPoint(1, 1));
         QCOMPARE(control<QLabel>("OutputLabel0")->text(), QStringLiteral("OUT0"));
-        page_->ChangeButtonImageMouseUp();
+        user::release(button);
         QCOMPARE(label->pos(), at);
     }
 
     void moduleSelectionRenamesOnlyTheModule()
     {
-        page_->GroupBoxClick(2);
+        // A free spot of the group box, between the "Read State" button and
+        // the first output.
+        auto* group = control<QGroupBox>("ModuleGroup2");
+        QCOMPARE(user::widgetUnder(group, QPoint(112, 100)), group);
+        user::click(group, QPoint(112, 100));
+        QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("OUTPUTS 2"));
         QVERIFY(!control<QLineEdit>("Edit2")->isEnabled());
         QVERIFY(!control<QComboBox>("ComboBox3")->isEnabled());
-        control<QLineEdit>("Edit3")->setText(QStringLiteral("Hall"));
-        page_->ChangeButtonImageMouseDown();
-        page_->ChangeButtonImageMouseUp();
+        user::typeInto(control<QLineEdit>("Edit3"), QStringLiteral("Hall"));
+        pressChange();
         QCOMPARE(control<QGroupBox>("ModuleGroup2")->title(), QStringLiteral("Hall"));
         QCOMPARE(control<QLabel>("OutputLabel16")->text(), QStringLiteral("OUT16"));
     }
 
     void changeAnOutputThenSwitchItAndReadTheAnswer()
     {
-        page_->Label26Click(9);
+        user::click(control<QLabel>("OutputLabel9"));
+        QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("OUT9"));
         QVERIFY(control<QLineEdit>("Edit2")->isEnabled());
-        control<QLineEdit>("Edit3")->setText(QStringLiteral("Fan"));
-        findChildren<QRadioButton>(2)->setChecked(true); // TIME
-        control<QLineEdit>("Edit2")->setText(QStringLiteral("3"));
-        page_->ComboBox3DropDown();
-        auto* off = control<QComboBox>("ComboBox3");
-        QCOMPARE(off->count(), 3);
-        off->setCurrentText(QStringLiteral("lamp_off.bmp"));
-        page_->ComboBox6DropDown();
-        control<QComboBox>("ComboBox6")->setCurrentText(QStringLiteral("fan_on.bmp"));
-        page_->ChangeButtonImageMouseDown();
-        page_->ChangeButtonImageMouseUp();
+        QVERIFY(control<QComboBox>("ComboBox3")->isEnabled());
+        user::typeInto(control<QLineEdit>("Edit3"), QStringLiteral("Fan"));
+        user::click(findChildren<QRadioButton>(2), QPoint(8, 11)); // TIME, on its circle
+        QVERIFY(findChildren<QRadioButton>(2)->isChecked());
+        user::typeInto(control<QLineEdit>("Edit2"), QStringLiteral("3"));
+        pickIcon("ComboBox3", QStringLiteral("lamp_off.bmp"));
+        QCOMPARE(control<QComboBox>("ComboBox3")->count(), 3);
+        pickIcon("ComboBox6", QStringLiteral("fan_on.bmp"));
+        pressChange();
         QVERIFY(messages_.texts.isEmpty());
         QCOMPARE(control<QLabel>("OutputLabel9")->text(), QStringLiteral("Fan"));
         QCOMPARE(control<QLabel>("ModeLabel9")->text(), QStringLiteral("T"));
         QCOMPARE(pixelOf(9), QColor(Qt::blue));
 
         control<QComboBox>("RsidList1")->setCurrentText(QStringLiteral("9")); // no such item
-        page_->ImageMouseDown(9);
-        page_->ImageMouseUp(9);
+        user::click(control<PictureBox>("OutputImage9"));
         QCOMPARE(sink_.frames.size(), 1);
         QCOMPARE(sink_.frames[0].left(10), bytes("FF 04 07 01 02 01 03 00 00 00"));
         page_->countdownTick();
@@ -195,10 +204,16 @@ private slots:
 
     void changeStopsAtABadTime()
     {
-        page_->Label26Click(4);
-        control<QLineEdit>("Edit3")->setText(QStringLiteral("Valve"));
-        control<QLineEdit>("Edit2")->setText(QStringLiteral("5s"));
-        page_->ChangeButtonImageMouseDown();
+        // Selected by its picture this time: the press and the release on
+        // the picture also switch the output (one frame each), and the
+        // output stays selected.
+        user::click(control<PictureBox>("OutputImage4"));
+        QCOMPARE(sink_.frames.size(), 2);
+        QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("OUT4"));
+        QVERIFY(control<QLineEdit>("Edit2")->isEnabled());
+        user::typeInto(control<QLineEdit>("Edit3"), QStringLiteral("Valve"));
+        user::typeInto(control<QLineEdit>("Edit2"), QStringLiteral("5s"));
+        pressChange(false);
         QCOMPARE(messages_.texts.size(), 1);
         QCOMPARE(control<QLabel>("OutputLabel4")->text(), QStringLiteral("Valve"));
         QCOMPARE(page_->model().output(4).time, 0);
@@ -207,10 +222,17 @@ private slots:
     void readStateButton()
     {
         control<QComboBox>("RsidList2")->setCurrentIndex(2);
-        page_->Image13MouseDown(2);
+        // Aimed at the caption: it lets the press through to the button.
+        auto* caption = control<QLabel>("ReadStateLabel2");
+        QCOMPARE(user::widgetUnder(caption), control<PictureBox>("ReadState2"));
+        user::press(caption);
         QCOMPARE(sink_.frames, QList<QByteArray>{bytes("02 03 07 01 00 00 00 00 00 00 94 1B")});
         QCOMPARE(page_->model().currentModule(), 2);
-        page_->Image13MouseUp(2);
+        user::release(caption);
+        QCOMPARE(sink_.frames.size(), 1);
+        // The press stayed on the button: the module was not selected by
+        // its group box (which would put its name into the editor).
+        QCOMPARE(control<QLineEdit>("Edit3")->text(), QStringLiteral("name"));
     }
 
     void screenshot()
@@ -223,6 +245,34 @@ private slots:
     }
 
 private:
+    // The "Change" button as the operator works it: press, then release.
+    void pressChange(bool release = true)
+    {
+        auto* button = control<PictureBox>("ChangeButtonImage");
+        user::press(button);
+        if (release)
+            user::release(button);
+    }
+
+    // Opens an icon list with a click (it is refilled as it drops down) and
+    // picks an item with the arrow keys and Enter, as the open list takes
+    // them.
+    void pickIcon(const char* combo, const QString& item)
+    {
+        auto* box = control<QComboBox>(combo);
+        user::click(box);
+        QAbstractItemView* list = box->view();
+        QTRY_VERIFY(list->isVisible());
+        const int row = box->findText(item);
+        QVERIFY2(row >= 0, qPrintable(item));
+        QTest::keyClick(list, Qt::Key_Home);
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(list, Qt::Key_Down);
+        QTest::keyClick(list, Qt::Key_Return);
+        QTRY_VERIFY(!list->isVisible());
+        QCOMPARE(box->currentText(), item);
+    }
+
     template <typename T>
     T* findChildren(int index)
     {

@@ -3,9 +3,12 @@
 #include "relay/RelayPage.h"
 #include "sim/SimModuleBus.h"
 #include "ProgramFixture.h"
+#include "UserInput.h"
+#include "app/PictureBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -43,26 +46,22 @@ private slots:
             "PORT_POLACZONY"));
 
         RelayPage* page = form->relayPage();
+        QTRY_VERIFY(page->isVisible());
         RelayModel& model = page->model();
         model.setMode(2, Bistable);
-        page->ImageMouseDown(2);
-        page->ImageMouseUp(2);
-        page->Image13MouseDown(0);
-        page->Image13MouseUp(0);
+        user::click(page->findChild<PictureBox*>("OutputImage2"));
+        user::click(page->findChild<QLabel*>("ReadStateLabel0"));
         QTRY_COMPARE_WITH_TIMEOUT(model.output(2).state, uint8_t(1), 5000);
         QCOMPARE(model.stateBits(0), uint8_t(0x04));
 
         // A timed output goes off again by itself in the module.
         model.setMode(9, Timed);
         model.output(9).time = 1;
-        page->ImageMouseDown(9);
-        page->ImageMouseUp(9);
-        page->Image13MouseDown(1);
-        page->Image13MouseUp(1);
+        user::click(page->findChild<PictureBox*>("OutputImage9"));
+        user::click(page->findChild<QLabel*>("ReadStateLabel1"));
         QTRY_COMPARE_WITH_TIMEOUT(model.output(9).state, uint8_t(1), 5000);
         QTest::qWait(1300);
-        page->Image13MouseDown(1);
-        page->Image13MouseUp(1);
+        user::click(page->findChild<QLabel*>("ReadStateLabel1"));
         QTRY_COMPARE_WITH_TIMEOUT(model.output(9).state, uint8_t(0), 5000);
         QCOMPARE(model.output(2).state, uint8_t(1)); // module 0 untouched
 
