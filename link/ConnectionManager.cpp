@@ -320,13 +320,13 @@ void ConnectionManager::onClientReadyRead()
 
 void ConnectionManager::readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed)
 {
-    // At most one receive buffer per notification. A backlog is read in
+    // At most one portion per notification. A backlog is read in
     // portions with the event loop turning in between (window repaints,
     // timers, input), so the rest is queued for the next turn: the socket
     // would not notify again for bytes it already holds.
-    readBuffer_.resize(ReceiveParser::kReceiveBufferSize);
-    const qint64 n = socket.read(reinterpret_cast<char*>(readBuffer_.data()),
-                                 ReceiveParser::kReceiveBufferSize);
+    static_assert(kSocketReadPortion <= ReceiveParser::kReceiveBufferSize);
+    readBuffer_.resize(kSocketReadPortion);
+    const qint64 n = socket.read(reinterpret_cast<char*>(readBuffer_.data()), kSocketReadPortion);
     if (n > 0) {
         readingFrom_ = &socket == &client_ ? Link::Client : Link::Server;
         if (moduleStreamAllowed && controls_.activePage() == kTemperatureModulePage)

@@ -34,6 +34,10 @@ public:
     static constexpr int kIdentificationRepeatAfter = 12; // seconds of silence
     static constexpr int kReconnectAfter = 15;
     static constexpr int kSerialReopenIntervalMs = 2000;
+    // Bytes of one socket notification (the parser takes up to 100 000):
+    // each frame is recorded to its file at once, so a portion costs a few
+    // milliseconds per kilobyte, and this keeps a notification near 25 ms.
+    static constexpr int kSocketReadPortion = 16384;
 
     ConnectionManager(LinkControls& controls, LinkListener& listener,
                       QObject* parent = nullptr);

@@ -125,12 +125,20 @@ bool TCOMSocket::Close()
 
 void TCOMSocket::noteError()
 {
-    // A hang-up shows as a resource error; a device node that is gone fails
-    // reads and writes with "not found" or "permission" on some drivers.
-    const QSerialPort::SerialPortError e = port_->error();
-    if (e == QSerialPort::ResourceError || e == QSerialPort::DeviceNotFoundError
-        || e == QSerialPort::PermissionError)
+    // An unplugged adapter shows as a resource error; a hung-up line fails
+    // reads (EIO, reported as a read error) and writes. A tty read or write
+    // fails for no other reason, so either means the device is gone.
+    switch (port_->error()) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
         lost_ = true;
+        break;
+    default:
+        break;
+    }
 }
 
 bool TCOMSocket::IsOpen() const
