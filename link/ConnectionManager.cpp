@@ -48,6 +48,9 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     // Socket errors are handled by being ignored: the caption keeps its last
     // status and "connect" stays checked (errorOccurred is not connected).
     connect(&server_, &QTcpServer::newConnection, this, &ConnectionManager::onServerConnection);
+    readRest_.setSingleShot(true);
+    readRest_.setInterval(0);
+    connect(&readRest_, &QTimer::timeout, this, &ConnectionManager::readRest);
     serialReopen_.setInterval(kSerialReopenIntervalMs);
     connect(&serialReopen_, &QTimer::timeout, this, &ConnectionManager::tryReopenSerialPort);
 }
@@ -335,25 +338,22 @@ void ConnectionManager::readSocketIntoParser(QTcpSocket& socket, bool moduleStre
             parser_.acceptRead(readBuffer_.data(), int(n));
         readingFrom_ = Link::None;
     }
-    if (socket.bytesAvailable() > 0 && !readContinuations_.contains(&socket)) {
-        readContinuations_.insert(&socket);
-        QPointer<QTcpSocket> guard(&socket);
-        QMetaObject::invokeMethod(
-            this, [this, guard, moduleStreamAllowed, key = &socket] {
-                readContinuations_.remove(key);
-                if (guard)
-                    continueReading(guard, moduleStreamAllowed);
-            },
-            Qt::QueuedConnection);
-    }
+    // A zero timer, not a posted call: it runs when the loop has nothing
+    // else to do, so timers and input get their turn between portions.
+    if (socket.bytesAvailable() > 0 && !readRest_.isActive())
+        readRest_.start();
 }
 
-void ConnectionManager::continueReading(QTcpSocket* socket, bool moduleStreamAllowed)
+void ConnectionManager::readRest()
 {
-    // A server client that left while its rest was queued is no longer read.
-    if (socket != &client_ && !serverClients_.contains(socket))
-        return;
-    readSocketIntoParser(*socket, moduleStreamAllowed);
+    // Sockets closed or gone meanwhile hold nothing to read.
+    if (client_.bytesAvailable() > 0)
+        readSocketIntoParser(client_, true);
+    const QList<QTcpSocket*> clients = serverClients_;
+    for (QTcpSocket* socket : clients) {
+        if (serverClients_.contains(socket) && socket->bytesAvailable() > 0)
+            readSocketIntoParser(*socket, false);
+    }
 }
 
 void ConnectionManager::onServerConnection()

@@ -14,8 +14,6 @@
 #include "protocol/ReceiveParser.h"
 
 #include <QObject>
-#include <QPointer>
-#include <QSet>
 #include <QTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -36,8 +34,8 @@ public:
     static constexpr int kSerialReopenIntervalMs = 2000;
     // Bytes of one socket notification (the parser takes up to 100 000):
     // each frame is recorded to its file at once, so a portion costs a few
-    // milliseconds per kilobyte, and this keeps a notification near 25 ms.
-    static constexpr int kSocketReadPortion = 16384;
+    // milliseconds per kilobyte, and this keeps a notification near 10 ms.
+    static constexpr int kSocketReadPortion = 8192;
 
     ConnectionManager(LinkControls& controls, LinkListener& listener,
                       QObject* parent = nullptr);
@@ -106,7 +104,7 @@ private:
     void onServerClientReadyRead(QTcpSocket* socket);
     void sendIdentificationRequest();
     void readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed);
-    void continueReading(QTcpSocket* socket, bool moduleStreamAllowed);
+    void readRest();
 
     // ParserListener: link state first, then the window.
     void parserDiagnostics(const ParserDiagnostics& d) override;
@@ -131,8 +129,8 @@ private:
     QList<QTcpSocket*> serverClients_;
     QHostAddress listenAddress_ = QHostAddress::Any;
     std::vector<uint8_t> readBuffer_;
-    // Sockets whose unread rest is already queued for the next loop turn.
-    QSet<QTcpSocket*> readContinuations_;
+    // Reads what a notification left in the sockets, one portion each.
+    QTimer readRest_;
     Link readingFrom_ = Link::None;
     Link answeredLink_ = Link::None;
     QTimer serialReopen_;
