@@ -1,5 +1,7 @@
 #include "app/TForm1.h"
 
+#include <utility>
+
 #include "app/AddressHistory.h"
 #include "app/DropDownComboBox.h"
 #include "app/IniFile.h"
@@ -733,12 +735,31 @@ void TForm1::recordValues(const float* values, int count, int kind)
         ZapiszDane(values, kind);
 }
 
-void TForm1::temperatureSampleStored() { RysujWykres(); }
+// A read of 100 000 bytes stores thousands of samples; each redraw depends
+// only on the rings, so one drawing when the read is done (readDone) gives
+// the picture that drawing after every sample would leave. A sample stored
+// outside a read is drawn at the next turn of the event loop.
+void TForm1::temperatureSampleStored() { scheduleChartRedraw(false); }
 
-void TForm1::voltageSampleStored()
+void TForm1::voltageSampleStored() { scheduleChartRedraw(true); }
+
+void TForm1::scheduleChartRedraw(bool voltage)
 {
-    if (form4_)
+    const bool queued = voltageRedrawDue_ || temperatureRedrawDue_;
+    (voltage ? voltageRedrawDue_ : temperatureRedrawDue_) = true;
+    if (queued)
+        return;
+    QMetaObject::invokeMethod(this, &TForm1::redrawDueCharts, Qt::QueuedConnection);
+}
+
+void TForm1::redrawDueCharts()
+{
+    const bool voltage = std::exchange(voltageRedrawDue_, false);
+    const bool temperature = std::exchange(temperatureRedrawDue_, false);
+    if (voltage && form4_)
         form4_->redrawVoltage();
+    if (temperature)
+        RysujWykres();
 }
 
 // ---- recording and charts ------------------------------------------------

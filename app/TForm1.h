@@ -181,6 +181,7 @@ private:
     void settingsRecordReceived(const uint8_t* record, int size) override;
     void uploadStep() override;
     void uploadAcknowledged(bool accepted) override;
+    void readDone() override { redrawDueCharts(); }
 
     // MeasurementListener
     void temperatureKindChanged(int kind) override;
@@ -207,6 +208,11 @@ private:
     obr9::DisplayFormat format_;
     obr9::CsvRecorder recorder_;
     QStringList failingRecordFiles_; // reported once until written again
+    // Chart redraws asked for during a read, drawn once it has returned.
+    void scheduleChartRedraw(bool voltage);
+    void redrawDueCharts();
+    bool voltageRedrawDue_ = false;
+    bool temperatureRedrawDue_ = false;
     obr9::MeasurementDecoder decoder_;
     std::unique_ptr<obr9::Reporter> defaultReporter_;
     // Every message passes the gate; the reporter set from outside (or the

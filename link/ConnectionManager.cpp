@@ -48,6 +48,11 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     // Socket errors are handled by being ignored: the caption keeps its last
     // status and "connect" stays checked (errorOccurred is not connected).
     connect(&server_, &QTcpServer::newConnection, this, &ConnectionManager::onServerConnection);
+    readRest_.setSingleShot(true);
+    readRest_.setInterval(0);
+    connect(&readRest_, &QTimer::timeout, this, &ConnectionManager::readRest);
+    serialReopen_.setInterval(kSerialReopenIntervalMs);
+    connect(&serialReopen_, &QTimer::timeout, this, &ConnectionManager::tryReopenSerialPort);
 }
 
 ConnectionManager::~ConnectionManager()
@@ -76,8 +81,12 @@ void ConnectionManager::SendFrame(const uint8_t* data, int length)
             }
             return;
         }
+        if (serialReopen_.isActive())
+            return; // the loss was reported once; nothing to write to
         const uint32_t written = serial_.Write(data, uint32_t(length));
         listener_.memoLine(written != 0 ? LinkText::sentRs485 : LinkText::serialWriteFailed);
+        if (serial_.Lost())
+            serialPortGone();
         return;
     }
     if (!serverClients_.isEmpty()) {
@@ -135,7 +144,23 @@ void ConnectionManager::connectTcpClient()
     listener_.addressUsed(host);
 }
 
-void ConnectionManager::connectSerialPort()
+ConnectionManager::Link ConnectionManager::activeLink() const
+{
+    if (controls_.connectChecked())
+        return controls_.portText() == LinkText::lan ? Link::Client : Link::Serial;
+    return serverClients_.isEmpty() ? Link::None : Link::Server;
+}
+
+void ConnectionManager::forgetAnswer(Link link)
+{
+    if (answeredLink_ != link)
+        return;
+    deviceAnswered = false;
+    answeredLink_ = Link::None;
+    liveTimer = 0;
+}
+
+bool ConnectionManager::openSerialPort()
 {
     const QString portText = controls_.portText();
     bool ok = serial_.SetPortName(portText) && serial_.Open() && serial_.GetState();
@@ -157,7 +182,14 @@ void ConnectionManager::connectSerialPort()
         ok = serial_.SetState() && serial_.SetupQueues() && serial_.SetTimeouts() &&
              serial_.GetState();
     }
-    if (ok) {
+    return ok;
+}
+
+void ConnectionManager::connectSerialPort()
+{
+    serialReopen_.stop();
+    const QString portText = controls_.portText();
+    if (openSerialPort()) {
         listener_.memoLine(LinkText::portOpened);
         listener_.memoLine(portText);
         listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
@@ -168,12 +200,43 @@ void ConnectionManager::connectSerialPort()
     listener_.setConnectChecked(false);
 }
 
+void ConnectionManager::serialPortGone()
+{
+    if (serialReopen_.isActive())
+        return;
+    lostPortName_ = serial_.PortPath();
+    serial_.Close();
+    listener_.memoLine(LinkText::portLost + lostPortName_);
+    listener_.statusCaption(LinkText::portLostCaption + lostPortName_);
+    serialReopen_.start();
+}
+
+void ConnectionManager::tryReopenSerialPort()
+{
+    if (!controls_.connectChecked() || controls_.portText() == LinkText::lan) {
+        serialReopen_.stop();
+        return;
+    }
+    if (!openSerialPort()) {
+        serial_.Close();
+        return; // next try in kSerialReopenIntervalMs
+    }
+    serialReopen_.stop();
+    listener_.statusCaption(LinkText::deviceNotConnected);
+    listener_.memoLine(LinkText::portOpened);
+    listener_.memoLine(controls_.portText());
+    listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
+}
+
 void ConnectionManager::disconnect()
 {
-    if (controls_.portText() == LinkText::lan)
+    serialReopen_.stop();
+    if (controls_.portText() == LinkText::lan) {
         client_.abort();
-    else
+        forgetAnswer(Link::Client);
+    } else {
         serial_.Close();
+    }
     listener_.closeDeviceSettings();
     deviceSettingsClosed();
     listener_.memoLine(LinkText::portClosed);
@@ -222,6 +285,7 @@ void ConnectionManager::CheckBox2Click(bool listen)
         }
         listener_.statusCaption(LinkText::notConnected);
         listener_.serverLabel(LinkText::clientDisconnected);
+        forgetAnswer(Link::Server);
     }
     parser_.requestReset();
 }
@@ -261,18 +325,36 @@ void ConnectionManager::onClientReadyRead()
 
 void ConnectionManager::readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed)
 {
-    // At most one receive buffer per read; the rest follows in the next
-    // round of this loop, so nothing waits for another notification.
-    readBuffer_.resize(ReceiveParser::kReceiveBufferSize);
-    while (socket.bytesAvailable() > 0) {
-        const qint64 n = socket.read(reinterpret_cast<char*>(readBuffer_.data()),
-                                     ReceiveParser::kReceiveBufferSize);
-        if (n <= 0)
-            break;
+    // At most one portion per notification. A backlog is read in
+    // portions with the event loop turning in between (window repaints,
+    // timers, input), so the rest is queued for the next turn: the socket
+    // would not notify again for bytes it already holds.
+    static_assert(kSocketReadPortion <= ReceiveParser::kReceiveBufferSize);
+    readBuffer_.resize(kSocketReadPortion);
+    const qint64 n = socket.read(reinterpret_cast<char*>(readBuffer_.data()), kSocketReadPortion);
+    if (n > 0) {
+        readingFrom_ = &socket == &client_ ? Link::Client : Link::Server;
         if (moduleStreamAllowed && controls_.activePage() == kTemperatureModulePage)
             listener_.moduleBytes(readBuffer_.data(), int(n));
         else
             parser_.acceptRead(readBuffer_.data(), int(n));
+        readingFrom_ = Link::None;
+    }
+    // A zero timer, not a posted call: it runs when the loop has nothing
+    // else to do, so timers and input get their turn between portions.
+    if (socket.bytesAvailable() > 0 && !readRest_.isActive())
+        readRest_.start();
+}
+
+void ConnectionManager::readRest()
+{
+    // Sockets closed or gone meanwhile hold nothing to read.
+    if (client_.bytesAvailable() > 0)
+        readSocketIntoParser(client_, true);
+    const QList<QTcpSocket*> clients = serverClients_;
+    for (QTcpSocket* socket : clients) {
+        if (serverClients_.contains(socket) && socket->bytesAvailable() > 0)
+            readSocketIntoParser(*socket, false);
     }
 }
 
@@ -300,7 +382,7 @@ void ConnectionManager::onServerClientDisconnected(QTcpSocket* socket)
     socket->deleteLater();
     listener_.serverLabel(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
-    deviceAnswered = false;
+    forgetAnswer(Link::Server);
 }
 
 void ConnectionManager::onServerClientReadyRead(QTcpSocket* socket)
@@ -314,6 +396,10 @@ void ConnectionManager::Timer1Timer()
 {
     if (!serial_.IsOpen())
         return;
+    if (serial_.Lost()) {
+        serialPortGone();
+        return;
+    }
     readBuffer_.resize(kSerialBufferSize);
     int count = 0;
     uint32_t available = 0;
@@ -326,6 +412,8 @@ void ConnectionManager::Timer1Timer()
         count += int(got);
     }
     listener_.moduleBytes(readBuffer_.data(), count);
+    if (serial_.Lost())
+        serialPortGone();
 }
 
 void ConnectionManager::Timer2Timer()
@@ -340,7 +428,9 @@ void ConnectionManager::Timer2Timer()
 
     if (settingsDialogActive)
         liveTimer = 0;
-    if (deviceAnswered)
+    // Only the link that carried the answer is watched: a controller that
+    // answered over TCP says nothing about the RS-485 bus.
+    if (deviceAnswered && answeredLink_ == activeLink())
         ++liveTimer;
     if (liveTimer > kIdentificationRepeatAfter)
         Button10Click();
@@ -372,6 +462,11 @@ void ConnectionManager::bytesReceived()
     (parserListener_ ? *parserListener_ : silentParserListener()).bytesReceived();
 }
 
+void ConnectionManager::readDone()
+{
+    (parserListener_ ? *parserListener_ : silentParserListener()).readDone();
+}
+
 void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int length)
 {
     (parserListener_ ? *parserListener_ : silentParserListener()).dataFrame(type, payload, length);
@@ -380,6 +475,7 @@ void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int leng
 void ConnectionManager::identificationVersion(uint8_t version)
 {
     deviceAnswered = true;
+    answeredLink_ = readingFrom_ != Link::None ? readingFrom_ : activeLink();
     (parserListener_ ? *parserListener_ : silentParserListener()).identificationVersion(version);
 }
 

@@ -14,6 +14,7 @@
 #include "protocol/ReceiveParser.h"
 
 #include <QObject>
+#include <QTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 
@@ -30,6 +31,11 @@ public:
     static constexpr int kSerialReadChunk = 1024;
     static constexpr int kIdentificationRepeatAfter = 12; // seconds of silence
     static constexpr int kReconnectAfter = 15;
+    static constexpr int kSerialReopenIntervalMs = 2000;
+    // Bytes of one socket notification (the parser takes up to 100 000):
+    // each frame is recorded to its file at once, so a portion costs a few
+    // milliseconds per kilobyte, and this keeps a notification near 10 ms.
+    static constexpr int kSocketReadPortion = 8192;
 
     ConnectionManager(LinkControls& controls, LinkListener& listener,
                       QObject* parent = nullptr);
@@ -71,7 +77,21 @@ public:
     bool temperatureModuleSeen = false;
     int secondsCounter = 0;
 
+    // The link whose controller set deviceAnswered; only that link, while it
+    // is the one frames go to, counts the live timer up.
+    enum class Link { None, Client, Server, Serial };
+    Link answeredLink() const { return answeredLink_; }
+    // Where SendFrame writes at this moment.
+    Link activeLink() const;
+    // A serial port that went away while "connect" stayed ticked; reopened
+    // every kSerialReopenIntervalMs until the device is back.
+    bool serialPortLost() const { return serialReopen_.isActive(); }
+
 private:
+    bool openSerialPort(); // open and set up the line; false leaves it closed
+    void serialPortGone();
+    void tryReopenSerialPort();
+    void forgetAnswer(Link link);
     void connectTcpClient();
     void connectSerialPort();
     void disconnect();
@@ -84,11 +104,13 @@ private:
     void onServerClientReadyRead(QTcpSocket* socket);
     void sendIdentificationRequest();
     void readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed);
+    void readRest();
 
     // ParserListener: link state first, then the window.
     void parserDiagnostics(const ParserDiagnostics& d) override;
     void uploadStep() override;
     void bytesReceived() override;
+    void readDone() override;
     void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
     void identificationVersion(uint8_t version) override;
     void voltageIntervalIndex(uint8_t index) override;
@@ -107,6 +129,12 @@ private:
     QList<QTcpSocket*> serverClients_;
     QHostAddress listenAddress_ = QHostAddress::Any;
     std::vector<uint8_t> readBuffer_;
+    // Reads what a notification left in the sockets, one portion each.
+    QTimer readRest_;
+    Link readingFrom_ = Link::None;
+    Link answeredLink_ = Link::None;
+    QTimer serialReopen_;
+    QString lostPortName_;
 };
 
 // Texts of the link, exactly as the operator and the memo see them.
@@ -123,6 +151,8 @@ inline const QString noConnection = QStringLiteral(u"brak po\u0142\u0105czenia")
 inline const QString portOpened = QStringLiteral("PORT_POLACZONY");
 inline const QString portOpenFailed = QStringLiteral("BLAD_OTWARCIA_PORTU");
 inline const QString portClosed = QStringLiteral("PORT_NIEPOLACZONY");
+inline const QString portLost = QStringLiteral("PORT_UTRACONY ");      // + the port's name
+inline const QString portLostCaption = QStringLiteral("Port lost: "); // + the port's name
 inline const QString speedPrefix = QStringLiteral("Szybkosc->");
 inline const QString listening = QStringLiteral("nasluchuje...");
 inline const QString clientConnected = QStringLiteral("klient podlaczony");

@@ -109,6 +109,7 @@ bool TCOMSocket::Open()
         return false;
     port_ = std::move(port);
     activeTimeouts_ = {};
+    lost_ = false;
     return true;
 }
 
@@ -118,7 +119,26 @@ bool TCOMSocket::Close()
         port_->close();
         port_.reset();
     }
+    lost_ = false;
     return true;
+}
+
+void TCOMSocket::noteError()
+{
+    // An unplugged adapter shows as a resource error; a hung-up line fails
+    // reads (EIO, reported as a read error) and writes. A tty read or write
+    // fails for no other reason, so either means the device is gone.
+    switch (port_->error()) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+    case QSerialPort::PermissionError:
+    case QSerialPort::ReadError:
+    case QSerialPort::WriteError:
+        lost_ = true;
+        break;
+    default:
+        break;
+    }
 }
 
 bool TCOMSocket::IsOpen() const
@@ -191,6 +211,7 @@ uint32_t TCOMSocket::BytesAvailable()
     // outcome of a poll.
     if (port_->error() == QSerialPort::TimeoutError)
         port_->clearError();
+    noteError(); // what arrived before a hang-up can still be read
     const qint64 queued = port_->bytesAvailable();
     return uint32_t(std::clamp<qint64>(queued, 0, std::numeric_limits<uint32_t>::max()));
 }
@@ -203,6 +224,7 @@ uint32_t TCOMSocket::Read(uint8_t* buffer, uint32_t maxCount)
     if (wanted == 0)
         return 0;
     const qint64 got = port_->read(reinterpret_cast<char*>(buffer), wanted);
+    noteError();
     return got > 0 ? uint32_t(got) : 0;
 }
 
@@ -211,6 +233,7 @@ uint32_t TCOMSocket::Write(const uint8_t* buffer, uint32_t count)
     if (!IsOpen() || buffer == nullptr || count == 0)
         return 0;
     if (port_->write(reinterpret_cast<const char*>(buffer), count) != qint64(count)) {
+        noteError();
         port_->clear(QSerialPort::Output);
         return 0;
     }
@@ -232,6 +255,7 @@ uint32_t TCOMSocket::Write(const uint8_t* buffer, uint32_t count)
             break;
     }
 
+    noteError();
     const qint64 unsent = std::min<qint64>(port_->bytesToWrite(), count);
     if (unsent > 0) {
         // The rest would otherwise leave later, cut loose from its call and

@@ -92,6 +92,11 @@ public:
     // buffer null, count 0 or nothing could be written.
     uint32_t Write(const uint8_t* buffer, uint32_t count);
 
+    // True once the device went away under an open port (adapter unplugged,
+    // pseudo-terminal closed): the driver reported a resource error, or a
+    // read or write failed for that reason. Cleared by Open and Close.
+    bool Lost() const { return lost_; }
+
     // n of the last accepted "COM" + n name; 0 for a device path or until a
     // name was accepted.
     uint32_t PortNumber() const { return portNumber_; }
@@ -109,6 +114,8 @@ private:
     uint32_t portNumber_ = 0;
     QString portPath_;
     obr9::SerialTimeouts activeTimeouts_; // as of the last SetTimeouts
+    bool lost_ = false;
+    void noteError();
 };
 
 // Replaces ports by the device paths of the machine's serial ports, sorted

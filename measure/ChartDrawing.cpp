@@ -50,11 +50,15 @@ int64_t roundedQuotient(int64_t a, int64_t b)
 
 void drawSegment(QImage& image, QPoint from, QPoint to, QRgb colour)
 {
+    // The image is detached once by the caller; rows are reached by stride,
+    // not by scanLine(), which checks sharing on every call.
     const int width = image.width();
     const int height = image.height();
+    uchar* const bits = image.bits();
+    const qsizetype stride = image.bytesPerLine();
     auto plot = [&](int64_t x, int64_t y) {
         if (x >= 0 && x < width && y >= 0 && y < height)
-            reinterpret_cast<QRgb*>(image.scanLine(int(y)))[x] = colour;
+            reinterpret_cast<QRgb*>(bits + qsizetype(y) * stride)[x] = colour;
     };
 
     const int64_t x0 = pulledIn(from.x()), y0 = pulledIn(from.y());

@@ -27,6 +27,10 @@ public:
     virtual void uploadStep() {}
     // A call carried at least one byte: the live timer restarts.
     virtual void bytesReceived() {}
+    // One acceptRead has parsed all its bytes (and any read queued while it
+    // ran): work that depends only on the state reached, such as a redraw,
+    // is done once here instead of once per frame.
+    virtual void readDone() {}
 
     // A data frame is complete. payload points to the whole 255-byte payload
     // buffer; bytes past length hold what earlier frames left there.

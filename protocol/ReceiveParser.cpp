@@ -242,6 +242,8 @@ int ReceiveParser::acceptRead(const uint8_t* data, int size)
         }
     }
     inRead_ = false;
+    if (listener_)
+        listener_->readDone();
     return taken;
 }
 
