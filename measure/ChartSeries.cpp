@@ -1,18 +1,76 @@
 #include "measure/ChartSeries.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <iterator>
 
 namespace obr9 {
 
+namespace {
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The value as a float when the float gives back the very same bits
+// (NaN payloads and -0.0 included).
+bool fitsFloat(double y)
+{
+    if (std::isfinite(y) && std::abs(y) > double(FLT_MAX))
+        return false; // the conversion itself would be undefined
+    return sameBits(double(float(y)), y);
+}
+} // namespace
+
+void ChartSeries::appendY(double y)
+{
+    if (!doubles_ && !fitsFloat(y)) {
+        doubles_ = true;
+        for (std::size_t i = 0; i < yf_.size(); ++i)
+            yd_.push_back(double(yf_[i]));
+        yf_.clear();
+    }
+    if (doubles_)
+        yd_.push_back(y);
+    else
+        yf_.push_back(float(y));
+}
+
+void ChartSeries::appendLabel(uint32_t index, uint32_t label)
+{
+    if (!labelRuns_.empty()) {
+        LabelRun& run = labelRuns_.back();
+        const uint32_t offset = index - run.first;
+        if (offset == 1 && (label == run.base || label == run.base + 1)) {
+            run.step = label - run.base; // the run's second point sets its step
+            return;
+        }
+        if (offset > 1 && label == run.base + run.step * offset)
+            return;
+    }
+    labelRuns_.push_back({index, label, 0});
+}
+
+uint32_t ChartSeries::label(int i) const
+{
+    auto it = std::upper_bound(labelRuns_.begin(), labelRuns_.end(), uint32_t(i),
+                               [](uint32_t index, const LabelRun& run) { return index < run.first; });
+    if (it == labelRuns_.begin())
+        return 0;
+    const LabelRun& run = *std::prev(it);
+    return run.base + run.step * (uint32_t(i) - run.first);
+}
+
 int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
 {
-    const auto index = uint32_t(y_.size());
+    const auto index = uint32_t(size_);
     if (ownX_)
         x_.push_back(double(index));
-    y_.push_back(y);
-    labels_.push_back(label);
+    appendY(y);
+    appendLabel(index, label);
+    ++size_;
     if (runs_.empty() || runs_.back().colour != pointColour)
         runs_.push_back({index, pointColour});
     return int(index);
@@ -20,7 +78,7 @@ int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
 
 int ChartSeries::append(double x, double y, uint32_t label, uint32_t pointColour)
 {
-    const std::size_t index = y_.size();
+    const std::size_t index = size_;
     // Bitwise test: -0.0 and NaN are X values of their own, not the index.
     const double asIndex = double(index);
     if (!ownX_ && std::memcmp(&x, &asIndex, sizeof x) != 0) {
@@ -63,7 +121,7 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         e.count = end - begin;
         e.first = e.minimum = e.maximum = y(begin);
         for (int i = begin + 1; i < end; ++i) {
-            const double v = y_[std::size_t(i)];
+            const double v = y(i);
             e.minimum = std::min(e.minimum, v);
             e.maximum = std::max(e.maximum, v);
         }
@@ -89,17 +147,18 @@ bool ChartSeries::hasPointColours() const
 
 bool ChartSeries::hasLabels() const
 {
-    for (std::size_t i = 0; i < labels_.size(); ++i) {
-        if (labels_[i] != 0)
-            return true;
-    }
-    return false;
+    return std::any_of(labelRuns_.begin(), labelRuns_.end(),
+                       [](const LabelRun& run) { return run.base != 0 || run.step != 0; });
 }
 
 void ChartSeries::clearPoints()
 {
-    y_.clear();
-    labels_.clear();
+    size_ = 0;
+    doubles_ = false;
+    yf_.clear();
+    yd_.clear();
+    labelRuns_.clear();
+    labelRuns_.shrink_to_fit();
     x_.clear();
     ownX_ = false;
     runs_.clear();
@@ -108,7 +167,8 @@ void ChartSeries::clearPoints()
 
 std::size_t ChartSeries::memoryBytes() const
 {
-    return sizeof(*this) + y_.memoryBytes() + labels_.memoryBytes() + x_.memoryBytes() +
+    return sizeof(*this) + yf_.memoryBytes() + yd_.memoryBytes() + x_.memoryBytes() +
+           labelRuns_.capacity() * sizeof(LabelRun) +
            runs_.capacity() * sizeof(ColourRun) + std::size_t(name.capacity()) * sizeof(QChar);
 }
 

@@ -2,10 +2,15 @@
 //
 // A point is a Y value, a label (index into the chart's ChartLabels) and a
 // colour; its X value is its index unless a loaded file said otherwise.
-// Stored per point: the Y value (8 bytes) and the label index (4 bytes).
-// Colours are kept as runs: a new run starts only where the colour changes,
-// so a series drawn in its own colour costs nothing per point. X values get
-// a column of their own only once one differs from its index.
+// Stored per point: the Y value as a 32-bit float (4 bytes). Module values
+// arrive as floats, so nothing is lost; the first value a float cannot hold
+// bit for bit (a loaded file, say) turns the series' column into doubles.
+// Labels are kept as arithmetic runs (label = base + step * offset, step 0
+// or 1): the charting step gives every point of a series the next label of
+// its chart, so a whole history is one run. Colours are kept as runs too: a
+// new run starts only where the colour changes, so a series drawn in its own
+// colour costs nothing per point. X values get a column of their own only
+// once one differs from its index.
 //
 // Colours are 0xAARRGGBB, the layout of QRgb.
 #pragma once
@@ -43,10 +48,12 @@ public:
     // Appends a point with an X value of its own.
     int append(double x, double y, uint32_t label, uint32_t pointColour);
 
-    int size() const { return int(y_.size()); }
-    double y(int i) const { return y_[std::size_t(i)]; }
+    int size() const { return int(size_); }
+    double y(int i) const { return doubles_ ? yd_[std::size_t(i)] : double(yf_[std::size_t(i)]); }
     double x(int i) const { return ownX_ ? x_[std::size_t(i)] : double(i); }
-    uint32_t label(int i) const { return labels_[std::size_t(i)]; }
+    uint32_t label(int i) const;
+    // True once some value needed a double of its own.
+    bool storesDoubles() const { return doubles_; }
     uint32_t pointColour(int i) const;
 
     // For drawing many points on few pixels: points first..last (inclusive,
@@ -78,8 +85,19 @@ private:
         uint32_t colour;
     };
 
-    ChunkedColumn<double> y_;
-    ChunkedColumn<uint32_t> labels_;
+    struct LabelRun {
+        uint32_t first; // index of the run's first point
+        uint32_t base;  // its label
+        uint32_t step;  // 0 or 1: label growth per point
+    };
+    void appendY(double y);
+    void appendLabel(uint32_t index, uint32_t label);
+
+    std::size_t size_ = 0;
+    bool doubles_ = false;
+    ChunkedColumn<float> yf_;  // while every value is a float
+    ChunkedColumn<double> yd_; // from the first value that is not
+    std::vector<LabelRun> labelRuns_;
     ChunkedColumn<double> x_; // only once some X differs from its index
     bool ownX_ = false;
     std::vector<ColourRun> runs_;
