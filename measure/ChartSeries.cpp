@@ -151,6 +151,42 @@ bool ChartSeries::hasLabels() const
                        [](const LabelRun& run) { return run.base != 0 || run.step != 0; });
 }
 
+bool ChartSeries::hasPointColours(int first, int end) const
+{
+    if (first >= end)
+        return false;
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), uint32_t(first),
+                               [](uint32_t index, const ColourRun& run) { return index < run.first; });
+    if (it != runs_.begin())
+        --it;
+    for (; it != runs_.end() && it->first < uint32_t(end); ++it) {
+        if (it->colour != colour)
+            return true;
+    }
+    return false;
+}
+
+bool ChartSeries::hasLabels(int first, int end) const
+{
+    if (first >= end)
+        return false;
+    auto it = std::upper_bound(labelRuns_.begin(), labelRuns_.end(), uint32_t(first),
+                               [](uint32_t index, const LabelRun& run) { return index < run.first; });
+    if (it != labelRuns_.begin())
+        --it;
+    for (; it != labelRuns_.end() && it->first < uint32_t(end); ++it) {
+        // Labels of the run's points inside [first, end): base + step * offset.
+        const uint32_t from = std::max(it->first, uint32_t(first));
+        const uint32_t next = std::next(it) == labelRuns_.end() ? uint32_t(end) : std::next(it)->first;
+        const uint32_t to = std::min(next, uint32_t(end)); // exclusive
+        if (from >= to)
+            continue;
+        if (it->base != 0 || (it->step != 0 && to - from > 1) || (it->step != 0 && from > it->first))
+            return true;
+    }
+    return false;
+}
+
 void ChartSeries::clearPoints()
 {
     size_ = 0;

@@ -75,6 +75,9 @@ public:
     bool hasOwnX() const;
     bool hasPointColours() const;
     bool hasLabels() const;
+    // The same for points first..end-1 only.
+    bool hasPointColours(int first, int end) const;
+    bool hasLabels(int first, int end) const;
 
     void clearPoints();
     std::size_t memoryBytes() const;
