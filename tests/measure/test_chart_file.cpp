@@ -1,9 +1,11 @@
 #include "measure/ChartFile.h"
+#include "measure/ChartFileWriter.h"
 #include "measure/ModuleCharts.h"
 
 #include "TestBytes.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -250,6 +252,69 @@ private slots:
         const double perPoint = double(temperatures.memoryBytes() + voltages.memoryBytes()) /
                                 double(temperatures.pointCount() + voltages.pointCount());
         QVERIFY2(perPoint <= 5.0, qPrintable(QString::number(perPoint)));
+    }
+
+    void sliceWriterMatchesTheWholeFileAndItsDays()
+    {
+        QTemporaryDir dir;
+        const ChartData chart = richTemperatureChart();
+        const QString path = dir.filePath(QStringLiteral("slices.bin"));
+        ChartFileWriter whole(chart, {}, path);
+        int steps = 0;
+        while (whole.step(777) == ChartFileWriter::State::Running)
+            ++steps;
+        QCOMPARE(whole.state(), ChartFileWriter::State::Done);
+        QVERIFY(steps > 5);
+        QCOMPARE(fileBytes(path), ChartFile::encode(chart));
+        QCOMPARE(whole.bytesWritten(), std::size_t(fileBytes(path).size()));
+
+        // Points 120..249 of each series (series 3 has only two) load as a
+        // chart of their own: indices from 0, the missing-sensor stretch kept.
+        std::vector<int> firsts(32, 120), ends(32, 250);
+        ChartFileWriter part(chart, firsts, path, ends);
+        while (part.step(1000) == ChartFileWriter::State::Running) {
+        }
+        ChartData loaded;
+        QString error;
+        QVERIFY2(ChartFile::load(path, 32, loaded, &error), qPrintable(error));
+        ChartData expected = chart;
+        for (int k = 0; k < 32; ++k) {
+            const ChartSeries& from = chart.series[std::size_t(k)];
+            ChartSeries& to = expected.series[std::size_t(k)];
+            to.clearPoints();
+            for (int i = std::min(120, from.size()); i < std::min(250, from.size()); ++i) {
+                if (from.hasOwnX())
+                    to.append(from.x(i), from.y(i), from.label(i), from.pointColour(i));
+                else
+                    to.append(from.y(i), from.label(i), from.pointColour(i));
+            }
+        }
+        QVERIFY(sameChart(loaded, expected));
+        QCOMPARE(loaded.series[7].pointColour(0), kMissingSensorColour);
+        QCOMPARE(loaded.series[7].pointColour(30), chart.series[7].colour);
+    }
+
+    void droppedSaveLeavesThePreviousFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("2026-12-08Temp.bin"));
+        QVERIFY(ChartFile::save(path, smallChart()));
+        const QByteArray before = fileBytes(path);
+        {
+            const ChartData big = richTemperatureChart();
+            ChartFileWriter writer(big, {}, path);
+            QCOMPARE(writer.step(2000), ChartFileWriter::State::Running);
+            QVERIFY(writer.bytesWritten() > 0);
+            QCOMPARE(fileBytes(path), before);
+        } // dropped halfway, as a killed program would leave it
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("2026-12-08Temp.bin")});
+
+        // A target that cannot be created fails at once and says where.
+        const ChartData small = smallChart();
+        ChartFileWriter nowhere(small, {}, dir.filePath(QStringLiteral("no/such/x.bin")));
+        QCOMPARE(nowhere.state(), ChartFileWriter::State::Failed);
+        QVERIFY(nowhere.error().contains(QStringLiteral("no/such")));
     }
 
     void compactStorageGivesBackEveryValueLabelAndColour()
