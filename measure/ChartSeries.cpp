@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 namespace obr9 {
 
@@ -36,6 +37,92 @@ void ChartSeries::appendY(double y)
         yd_.push_back(y);
     else
         yf_.push_back(float(y));
+}
+
+void ChartSeries::summarize()
+{
+    // Called with size_ counting the new point: close every block it ends.
+    constexpr std::size_t block = std::size_t(1) << kBlockShift;
+    if (size_ % block != 0)
+        return;
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    Summary sum{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (std::size_t i = size_ - block; i < size_; ++i) {
+        const double v = y(int(i));
+        if (!std::isfinite(v)) {
+            sum = {nan, nan};
+            break;
+        }
+        sum.lo = std::min(sum.lo, v);
+        sum.hi = std::max(sum.hi, v);
+    }
+    if (levels_.empty())
+        levels_.emplace_back();
+    auto push = [](std::vector<Summary>& level, Summary value) {
+        // Grows by an eighth, like the labels: little stands unused.
+        if (level.size() == level.capacity())
+            level.reserve(level.size() + level.size() / 8 + 64);
+        level.push_back(value);
+    };
+    push(levels_[0], sum);
+    constexpr std::size_t fan = std::size_t(1) << kLevelShift;
+    for (std::size_t level = 0; levels_[level].size() % fan == 0; ++level) {
+        const std::vector<Summary>& below = levels_[level];
+        Summary up = below[below.size() - fan];
+        for (std::size_t j = below.size() - fan + 1; j < below.size(); ++j) {
+            if (std::isnan(below[j].lo) || std::isnan(up.lo)) {
+                up = {nan, nan};
+                continue;
+            }
+            up.lo = std::min(up.lo, below[j].lo);
+            up.hi = std::max(up.hi, below[j].hi);
+        }
+        if (levels_.size() == level + 1)
+            levels_.emplace_back();
+        push(levels_[level + 1], up);
+    }
+}
+
+std::size_t ChartSeries::summaryBytes() const
+{
+    std::size_t bytes = levels_.capacity() * sizeof(levels_[0]);
+    for (const auto& level : levels_)
+        bytes += level.capacity() * sizeof(Summary);
+    return bytes;
+}
+
+void ChartSeries::span(int begin, int end, double& lo, double& hi, bool& gap) const
+{
+    auto point = [&](int i) {
+        const double v = y(i);
+        if (std::isfinite(v)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        } else {
+            gap = true;
+        }
+    };
+    int i = begin;
+    while (i < end) {
+        // The largest summarised block that starts at i and ends by end.
+        int used = -1;
+        for (int level = int(levels_.size()) - 1; level >= 0; --level) {
+            const int shift = kBlockShift + level * kLevelShift;
+            const int length = 1 << shift;
+            if ((i & (length - 1)) == 0 && i + length <= end &&
+                std::size_t(i >> shift) < levels_[std::size_t(level)].size() &&
+                !std::isnan(levels_[std::size_t(level)][std::size_t(i >> shift)].lo)) {
+                const Summary& s = levels_[std::size_t(level)][std::size_t(i >> shift)];
+                lo = std::min(lo, s.lo);
+                hi = std::max(hi, s.hi);
+                i += length;
+                used = level;
+                break;
+            }
+        }
+        if (used < 0)
+            point(i++);
+    }
 }
 
 void ChartSeries::appendLabel(uint32_t index, uint32_t label)
@@ -71,6 +158,7 @@ int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
     appendY(y);
     appendLabel(index, label);
     ++size_;
+    summarize();
     if (runs_.empty() || runs_.back().colour != pointColour)
         runs_.push_back({index, pointColour});
     return int(index);
@@ -119,13 +207,11 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;
-        e.first = e.minimum = e.maximum = y(begin);
-        for (int i = begin + 1; i < end; ++i) {
-            const double v = y(i);
-            e.minimum = std::min(e.minimum, v);
-            e.maximum = std::max(e.maximum, v);
-        }
+        e.first = y(begin);
         e.last = y(end - 1);
+        e.minimum = std::numeric_limits<double>::infinity();
+        e.maximum = -std::numeric_limits<double>::infinity();
+        span(begin, end, e.minimum, e.maximum, e.gap);
     }
 }
 
@@ -195,6 +281,7 @@ void ChartSeries::clearPoints()
     yd_.clear();
     labelRuns_.clear();
     labelRuns_.shrink_to_fit();
+    levels_.clear();
     x_.clear();
     ownX_ = false;
     runs_.clear();
@@ -204,7 +291,7 @@ void ChartSeries::clearPoints()
 std::size_t ChartSeries::memoryBytes() const
 {
     return sizeof(*this) + yf_.memoryBytes() + yd_.memoryBytes() + x_.memoryBytes() +
-           labelRuns_.capacity() * sizeof(LabelRun) +
+           labelRuns_.capacity() * sizeof(LabelRun) + summaryBytes() +
            runs_.capacity() * sizeof(ColourRun) + std::size_t(name.capacity()) * sizeof(QChar);
 }
 

@@ -58,12 +58,21 @@ public:
 
     // For drawing many points on few pixels: points first..last (inclusive,
     // clamped to the series) cut into out.size() runs of equal index length,
-    // each with its least, greatest, first and last Y. A line through them
+    // each with its least and greatest finite Y, its first and last Y, and
+    // whether some Y is not finite (a gap in the line). A line through them
     // looks like the full line, spikes included. A run that gets no point
-    // (more runs than points) has count 0.
+    // (more runs than points) has count 0; a run without a finite Y has
+    // minimum > maximum.
+    //
+    // The cost does not grow with the history: beside the points the series
+    // keeps a pyramid of block summaries (least and greatest finite value of
+    // each aligned block of 128, 1024, 8192, ... points), and a run is read
+    // from the largest blocks that fit in it plus at most a block's worth of
+    // single points at each end.
     struct Envelope {
         double minimum = 0;
         double maximum = 0;
+        bool gap = false;
         double first = 0;
         double last = 0;
         int firstIndex = 0;
@@ -94,6 +103,20 @@ private:
         uint32_t step;  // 0 or 1: label growth per point
     };
     void appendY(double y);
+    void summarize();
+    // Least and greatest finite value and the gap flag of points [begin, end).
+    void span(int begin, int end, double& lo, double& hi, bool& gap) const;
+
+    static constexpr int kBlockShift = 7; // level 0 blocks: 128 points
+    static constexpr int kLevelShift = 3; // each level: 8 blocks of the one below
+    // A block with a value that is not finite has NaN in both: it is read
+    // point by point (such values only come from files).
+    struct Summary {
+        double lo; // least value; +inf for an empty summary
+        double hi; // greatest value
+    };
+    std::size_t summaryBytes() const;
+    std::vector<std::vector<Summary>> levels_;
     void appendLabel(uint32_t index, uint32_t label);
 
     std::size_t size_ = 0;
