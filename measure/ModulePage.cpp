@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -523,7 +524,16 @@ void ModulePage::saveSlice()
     for (PeriodicChart& chart : periodic_) {
         if (!chart.writer)
             continue;
-        const ChartFileWriter::State state = chart.writer->step(kSaveSlicePoints);
+        // Slices of a few milliseconds until this turn's share is used.
+        QElapsedTimer turn;
+        turn.start();
+        ChartFileWriter::State state = ChartFileWriter::State::Running;
+        while (state == ChartFileWriter::State::Running && turn.elapsed() < kSaveTurnMilliseconds) {
+            const std::size_t before = chart.writer->pointsDone();
+            state = chart.writer->step(kSaveSlicePoints);
+            if (chart.writer->pointsDone() == before)
+                break; // waiting for the worker's flush and rename
+        }
         if (state == ChartFileWriter::State::Running)
             continue;
         if (state == ChartFileWriter::State::Failed)

@@ -100,8 +100,10 @@ public:
     void chartSaveStep();
     // True while a periodic file is being written.
     bool periodicSaveRunning() const;
-    // Longest point slice a periodic save encodes per event-loop turn.
-    static constexpr std::size_t kSaveSlicePoints = 200000;
+    // A periodic save encodes slices of this many points, for at most
+    // kSaveTurnMilliseconds per event-loop turn.
+    static constexpr std::size_t kSaveSlicePoints = 10000;
+    static constexpr int kSaveTurnMilliseconds = 15;
 
     int temperatureSpan() const { return temperatureSpan_; }
     int voltageSpan() const { return voltageSpan_; }

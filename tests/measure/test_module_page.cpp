@@ -391,6 +391,7 @@ private slots:
         control<QCheckBox>("CheckBox6")->setChecked(true);
         page_->chartSaveStep(); // the first tick after ticking saves
         QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
         QVERIFY(!QFile::exists(volts));
         QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Temp.bin"));
         QFile::remove(temps);
@@ -399,6 +400,7 @@ private slots:
         QVERIFY(!QFile::exists(temps));
         page_->chartSaveStep(); // tick 601
         QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
         QFile::remove(temps);
 
         // Unticking restarts the count: the next tick saves at once.
@@ -409,6 +411,7 @@ private slots:
         control<QCheckBox>("CheckBox8")->setChecked(true);
         page_->chartSaveStep();
         QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
         QTRY_VERIFY(QFile::exists(volts));
         QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Volt.bin"));
 
