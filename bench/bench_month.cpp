@@ -141,8 +141,8 @@ Figures run(int history, const QString& folder)
         f.dayFilePoints = dayChart.series[0].size();
     else
         std::fprintf(stderr, "%s\n", qPrintable(error));
-    // Points of the last day: from 00:00 to the run's end.
-    f.dayPoints = std::min(page->temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())) + 1);
+    // Points of the last day: 00:00:00 up to the last point, one second before now.
+    f.dayPoints = std::min(page->temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())));
 
     // The whole temperature chart saved by hand and loaded back.
     const QString whole = QDir(folder).filePath(QStringLiteral("whole.bin"));
