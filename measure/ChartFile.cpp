@@ -1,7 +1,10 @@
 #include "measure/ChartFile.h"
+#include "measure/ChartFileWriter.h"
 
 #include <QFile>
 #include <QSaveFile>
+
+#include <thread>
 
 #include <algorithm>
 #include <cmath>
@@ -124,6 +127,19 @@ void writeSettings(Writer& out, const ChartData& chart)
     }
 }
 
+void writeLabel(Writer& out, const ChartData& chart, uint32_t index)
+{
+    const QByteArrayView label = chart.labels.bytes(index);
+    if (label.size() <= kMaxLabelBytes) {
+        out.u8(uint8_t(label.size()));
+        out.bytes(label.data(), label.size());
+    } else {
+        const QByteArray cut = Writer::cutUtf8(label, kMaxLabelBytes);
+        out.u8(uint8_t(cut.size()));
+        out.bytes(cut.constData(), cut.size());
+    }
+}
+
 bool writePoints(Writer& out, const ChartData& chart, const ChartSeries& series)
 {
     uint8_t flags = 0;
@@ -139,17 +155,8 @@ bool writePoints(Writer& out, const ChartData& chart, const ChartSeries& series)
         out.f64(series.y(i));
         if (flags & PointColour)
             out.u32(series.pointColour(i));
-        if (flags & PointLabel) {
-            const QByteArrayView label = chart.labels.bytes(series.label(i));
-            if (label.size() <= kMaxLabelBytes) {
-                out.u8(uint8_t(label.size()));
-                out.bytes(label.data(), label.size());
-            } else {
-                const QByteArray cut = Writer::cutUtf8(label, kMaxLabelBytes);
-                out.u8(uint8_t(cut.size()));
-                out.bytes(cut.constData(), cut.size());
-            }
-        }
+        if (flags & PointLabel)
+            writeLabel(out, chart, series.label(i));
         if (!out.flushIfFull())
             return false;
     }
@@ -510,6 +517,132 @@ QString ChartFile::periodicFileName(QDate date, Kind kind)
 {
     return date.toString(Qt::ISODate) + (kind == Kind::Temperatures ? QLatin1String("Temp.bin")
                                                                       : QLatin1String("Volt.bin"));
+}
+
+// ---- ChartFileWriter ---------------------------------------------------------
+
+ChartFileWriter::ChartFileWriter(const ChartData& chart, std::vector<int> firsts, QString path,
+                                 std::vector<int> ends)
+    : chart_(chart)
+    , path_(std::move(path))
+    , file_(std::make_unique<QSaveFile>(path_))
+{
+    firsts.resize(chart.series.size(), 0);
+    ends.resize(chart.series.size(), std::numeric_limits<int>::max());
+    for (std::size_t k = 0; k < chart.series.size(); ++k) {
+        const int end = std::min(ends[k], chart.series[k].size());
+        firsts_.push_back(std::clamp(firsts[k], 0, end));
+        ends_.push_back(end);
+        total_ += std::size_t(end - firsts_.back());
+    }
+    if (chart.series.size() > 0xFFFF) {
+        fail(QStringLiteral("A chart of %1 series cannot be stored.").arg(chart.series.size()));
+        return;
+    }
+    if (!file_->open(QIODevice::WriteOnly)) {
+        fail(QStringLiteral("Cannot create %1: %2").arg(path_, file_->errorString()));
+        return;
+    }
+    Writer out(nullptr);
+    out.bytes(reinterpret_cast<const char*>(kMagic), 4);
+    out.u32(0);
+    writeSettings(out, chart);
+    const auto length = uint32_t(out.buffer().size() - 8);
+    for (int i = 0; i < 4; ++i)
+        out.buffer()[4 + i] = char(length >> (8 * i));
+    buffer_ = std::move(out.buffer());
+}
+
+ChartFileWriter::~ChartFileWriter()
+{
+    if (commit_.valid())
+        commit_.wait();
+    else if (file_)
+        file_->cancelWriting(); // the temporary file goes, the old file stays
+}
+
+void ChartFileWriter::fail(const QString& what)
+{
+    state_ = State::Failed;
+    error_ = what;
+    if (file_ && !commit_.valid())
+        file_->cancelWriting();
+}
+
+bool ChartFileWriter::flush()
+{
+    const qsizetype n = buffer_.size();
+    if (n == 0)
+        return true;
+    if (file_->write(buffer_) != n) {
+        fail(QStringLiteral("Cannot write %1: %2").arg(path_, file_->errorString()));
+        return false;
+    }
+    written_ += std::size_t(n);
+    buffer_.resize(0);
+    return true;
+}
+
+ChartFileWriter::State ChartFileWriter::step(std::size_t pointBudget)
+{
+    if (state_ != State::Running)
+        return state_;
+    if (commit_.valid()) {
+        if (commit_.wait_for(std::chrono::seconds(0)) != std::future_status::ready)
+            return state_;
+        const QString problem = commit_.get();
+        if (problem.isEmpty())
+            state_ = State::Done;
+        else
+            fail(problem);
+        return state_;
+    }
+    Writer out(nullptr);
+    out.buffer() = std::move(buffer_);
+    std::size_t budget = pointBudget;
+    while (series_ < chart_.series.size() && budget > 0) {
+        const ChartSeries& series = chart_.series[series_];
+        const int first = firsts_[series_];
+        const int end = ends_[series_];
+        if (next_ < 0) {
+            flags_ = 0;
+            flags_ |= series.hasOwnX() ? PointX : 0;
+            flags_ |= series.hasPointColours(first, end) ? PointColour : 0;
+            flags_ |= series.hasLabels(first, end) ? PointLabel : 0;
+            out.u8(flags_);
+            out.u32(uint32_t(end - first));
+            next_ = first;
+        }
+        const int stop = int(std::min<std::size_t>(std::size_t(end), std::size_t(next_) + budget));
+        for (int i = next_; i < stop; ++i) {
+            if (flags_ & PointX)
+                out.f64(series.x(i));
+            out.f64(series.y(i));
+            if (flags_ & PointColour)
+                out.u32(series.pointColour(i));
+            if (flags_ & PointLabel)
+                writeLabel(out, chart_, series.label(i));
+        }
+        budget -= std::size_t(stop - next_);
+        done_ += std::size_t(stop - next_);
+        next_ = stop;
+        if (next_ >= end) {
+            ++series_;
+            next_ = -1;
+        }
+    }
+    buffer_ = std::move(out.buffer());
+    if (!flush())
+        return state_;
+    if (series_ >= chart_.series.size()) {
+        // fsync and rename may take long on a busy disk: off the caller's thread.
+        QSaveFile* file = file_.get();
+        const QString path = path_;
+        commit_ = std::async(std::launch::async, [file, path] {
+            return file->commit() ? QString() : QStringLiteral("Cannot write %1: %2").arg(path, file->errorString());
+        });
+    }
+    return state_;
 }
 
 } // namespace obr9

@@ -1,18 +1,164 @@
 #include "measure/ChartSeries.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
 #include <iterator>
+#include <limits>
 
 namespace obr9 {
 
+namespace {
+bool sameBits(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The value as a float when the float gives back the very same bits
+// (NaN payloads and -0.0 included).
+bool fitsFloat(double y)
+{
+    if (std::isfinite(y) && std::abs(y) > double(FLT_MAX))
+        return false; // the conversion itself would be undefined
+    return sameBits(double(float(y)), y);
+}
+} // namespace
+
+void ChartSeries::appendY(double y)
+{
+    if (!doubles_ && !fitsFloat(y)) {
+        doubles_ = true;
+        for (std::size_t i = 0; i < yf_.size(); ++i)
+            yd_.push_back(double(yf_[i]));
+        yf_.clear();
+    }
+    if (doubles_)
+        yd_.push_back(y);
+    else
+        yf_.push_back(float(y));
+}
+
+void ChartSeries::summarize()
+{
+    // Called with size_ counting the new point: close every block it ends.
+    constexpr std::size_t block = std::size_t(1) << kBlockShift;
+    if (size_ % block != 0)
+        return;
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    Summary sum{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
+    for (std::size_t i = size_ - block; i < size_; ++i) {
+        const double v = y(int(i));
+        if (!std::isfinite(v)) {
+            sum = {nan, nan};
+            break;
+        }
+        sum.lo = std::min(sum.lo, v);
+        sum.hi = std::max(sum.hi, v);
+    }
+    if (levels_.empty())
+        levels_.emplace_back();
+    auto push = [](std::vector<Summary>& level, Summary value) {
+        // Grows by an eighth, like the labels: little stands unused.
+        if (level.size() == level.capacity())
+            level.reserve(level.size() + level.size() / 8 + 64);
+        level.push_back(value);
+    };
+    push(levels_[0], sum);
+    constexpr std::size_t fan = std::size_t(1) << kLevelShift;
+    for (std::size_t level = 0; levels_[level].size() % fan == 0; ++level) {
+        const std::vector<Summary>& below = levels_[level];
+        Summary up = below[below.size() - fan];
+        for (std::size_t j = below.size() - fan + 1; j < below.size(); ++j) {
+            if (std::isnan(below[j].lo) || std::isnan(up.lo)) {
+                up = {nan, nan};
+                continue;
+            }
+            up.lo = std::min(up.lo, below[j].lo);
+            up.hi = std::max(up.hi, below[j].hi);
+        }
+        if (levels_.size() == level + 1)
+            levels_.emplace_back();
+        push(levels_[level + 1], up);
+    }
+}
+
+std::size_t ChartSeries::summaryBytes() const
+{
+    std::size_t bytes = levels_.capacity() * sizeof(levels_[0]);
+    for (const auto& level : levels_)
+        bytes += level.capacity() * sizeof(Summary);
+    return bytes;
+}
+
+void ChartSeries::span(int begin, int end, double& lo, double& hi, bool& gap) const
+{
+    auto point = [&](int i) {
+        const double v = y(i);
+        if (std::isfinite(v)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        } else {
+            gap = true;
+        }
+    };
+    int i = begin;
+    while (i < end) {
+        // The largest summarised block that starts at i and ends by end.
+        int used = -1;
+        for (int level = int(levels_.size()) - 1; level >= 0; --level) {
+            const int shift = kBlockShift + level * kLevelShift;
+            const int length = 1 << shift;
+            if ((i & (length - 1)) == 0 && i + length <= end &&
+                std::size_t(i >> shift) < levels_[std::size_t(level)].size() &&
+                !std::isnan(levels_[std::size_t(level)][std::size_t(i >> shift)].lo)) {
+                const Summary& s = levels_[std::size_t(level)][std::size_t(i >> shift)];
+                lo = std::min(lo, s.lo);
+                hi = std::max(hi, s.hi);
+                i += length;
+                used = level;
+                break;
+            }
+        }
+        if (used < 0)
+            point(i++);
+    }
+}
+
+void ChartSeries::appendLabel(uint32_t index, uint32_t label)
+{
+    if (!labelRuns_.empty()) {
+        LabelRun& run = labelRuns_.back();
+        const uint32_t offset = index - run.first;
+        if (offset == 1 && (label == run.base || label == run.base + 1)) {
+            run.step = label - run.base; // the run's second point sets its step
+            return;
+        }
+        if (offset > 1 && label == run.base + run.step * offset)
+            return;
+    }
+    labelRuns_.push_back({index, label, 0});
+}
+
+uint32_t ChartSeries::label(int i) const
+{
+    auto it = std::upper_bound(labelRuns_.begin(), labelRuns_.end(), uint32_t(i),
+                               [](uint32_t index, const LabelRun& run) { return index < run.first; });
+    if (it == labelRuns_.begin())
+        return 0;
+    const LabelRun& run = *std::prev(it);
+    return run.base + run.step * (uint32_t(i) - run.first);
+}
+
 int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
 {
-    const auto index = uint32_t(y_.size());
+    const auto index = uint32_t(size_);
     if (ownX_)
         x_.push_back(double(index));
-    y_.push_back(y);
-    labels_.push_back(label);
+    appendY(y);
+    appendLabel(index, label);
+    ++size_;
+    summarize();
     if (runs_.empty() || runs_.back().colour != pointColour)
         runs_.push_back({index, pointColour});
     return int(index);
@@ -20,7 +166,7 @@ int ChartSeries::append(double y, uint32_t label, uint32_t pointColour)
 
 int ChartSeries::append(double x, double y, uint32_t label, uint32_t pointColour)
 {
-    const std::size_t index = y_.size();
+    const std::size_t index = size_;
     // Bitwise test: -0.0 and NaN are X values of their own, not the index.
     const double asIndex = double(index);
     if (!ownX_ && std::memcmp(&x, &asIndex, sizeof x) != 0) {
@@ -61,13 +207,11 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;
-        e.first = e.minimum = e.maximum = y(begin);
-        for (int i = begin + 1; i < end; ++i) {
-            const double v = y_[std::size_t(i)];
-            e.minimum = std::min(e.minimum, v);
-            e.maximum = std::max(e.maximum, v);
-        }
+        e.first = y(begin);
         e.last = y(end - 1);
+        e.minimum = std::numeric_limits<double>::infinity();
+        e.maximum = -std::numeric_limits<double>::infinity();
+        span(begin, end, e.minimum, e.maximum, e.gap);
     }
 }
 
@@ -89,8 +233,41 @@ bool ChartSeries::hasPointColours() const
 
 bool ChartSeries::hasLabels() const
 {
-    for (std::size_t i = 0; i < labels_.size(); ++i) {
-        if (labels_[i] != 0)
+    return std::any_of(labelRuns_.begin(), labelRuns_.end(),
+                       [](const LabelRun& run) { return run.base != 0 || run.step != 0; });
+}
+
+bool ChartSeries::hasPointColours(int first, int end) const
+{
+    if (first >= end)
+        return false;
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), uint32_t(first),
+                               [](uint32_t index, const ColourRun& run) { return index < run.first; });
+    if (it != runs_.begin())
+        --it;
+    for (; it != runs_.end() && it->first < uint32_t(end); ++it) {
+        if (it->colour != colour)
+            return true;
+    }
+    return false;
+}
+
+bool ChartSeries::hasLabels(int first, int end) const
+{
+    if (first >= end)
+        return false;
+    auto it = std::upper_bound(labelRuns_.begin(), labelRuns_.end(), uint32_t(first),
+                               [](uint32_t index, const LabelRun& run) { return index < run.first; });
+    if (it != labelRuns_.begin())
+        --it;
+    for (; it != labelRuns_.end() && it->first < uint32_t(end); ++it) {
+        // Labels of the run's points inside [first, end): base + step * offset.
+        const uint32_t from = std::max(it->first, uint32_t(first));
+        const uint32_t next = std::next(it) == labelRuns_.end() ? uint32_t(end) : std::next(it)->first;
+        const uint32_t to = std::min(next, uint32_t(end)); // exclusive
+        if (from >= to)
+            continue;
+        if (it->base != 0 || (it->step != 0 && to - from > 1) || (it->step != 0 && from > it->first))
             return true;
     }
     return false;
@@ -98,8 +275,13 @@ bool ChartSeries::hasLabels() const
 
 void ChartSeries::clearPoints()
 {
-    y_.clear();
-    labels_.clear();
+    size_ = 0;
+    doubles_ = false;
+    yf_.clear();
+    yd_.clear();
+    labelRuns_.clear();
+    labelRuns_.shrink_to_fit();
+    levels_.clear();
     x_.clear();
     ownX_ = false;
     runs_.clear();
@@ -108,7 +290,8 @@ void ChartSeries::clearPoints()
 
 std::size_t ChartSeries::memoryBytes() const
 {
-    return sizeof(*this) + y_.memoryBytes() + labels_.memoryBytes() + x_.memoryBytes() +
+    return sizeof(*this) + yf_.memoryBytes() + yd_.memoryBytes() + x_.memoryBytes() +
+           labelRuns_.capacity() * sizeof(LabelRun) + summaryBytes() +
            runs_.capacity() * sizeof(ColourRun) + std::size_t(name.capacity()) * sizeof(QChar);
 }
 

@@ -2,10 +2,15 @@
 //
 // A point is a Y value, a label (index into the chart's ChartLabels) and a
 // colour; its X value is its index unless a loaded file said otherwise.
-// Stored per point: the Y value (8 bytes) and the label index (4 bytes).
-// Colours are kept as runs: a new run starts only where the colour changes,
-// so a series drawn in its own colour costs nothing per point. X values get
-// a column of their own only once one differs from its index.
+// Stored per point: the Y value as a 32-bit float (4 bytes). Module values
+// arrive as floats, so nothing is lost; the first value a float cannot hold
+// bit for bit (a loaded file, say) turns the series' column into doubles.
+// Labels are kept as arithmetic runs (label = base + step * offset, step 0
+// or 1): the charting step gives every point of a series the next label of
+// its chart, so a whole history is one run. Colours are kept as runs too: a
+// new run starts only where the colour changes, so a series drawn in its own
+// colour costs nothing per point. X values get a column of their own only
+// once one differs from its index.
 //
 // Colours are 0xAARRGGBB, the layout of QRgb.
 #pragma once
@@ -43,20 +48,31 @@ public:
     // Appends a point with an X value of its own.
     int append(double x, double y, uint32_t label, uint32_t pointColour);
 
-    int size() const { return int(y_.size()); }
-    double y(int i) const { return y_[std::size_t(i)]; }
+    int size() const { return int(size_); }
+    double y(int i) const { return doubles_ ? yd_[std::size_t(i)] : double(yf_[std::size_t(i)]); }
     double x(int i) const { return ownX_ ? x_[std::size_t(i)] : double(i); }
-    uint32_t label(int i) const { return labels_[std::size_t(i)]; }
+    uint32_t label(int i) const;
+    // True once some value needed a double of its own.
+    bool storesDoubles() const { return doubles_; }
     uint32_t pointColour(int i) const;
 
     // For drawing many points on few pixels: points first..last (inclusive,
     // clamped to the series) cut into out.size() runs of equal index length,
-    // each with its least, greatest, first and last Y. A line through them
+    // each with its least and greatest finite Y, its first and last Y, and
+    // whether some Y is not finite (a gap in the line). A line through them
     // looks like the full line, spikes included. A run that gets no point
-    // (more runs than points) has count 0.
+    // (more runs than points) has count 0; a run without a finite Y has
+    // minimum > maximum.
+    //
+    // The cost does not grow with the history: beside the points the series
+    // keeps a pyramid of block summaries (least and greatest finite value of
+    // each aligned block of 128, 1024, 8192, ... points), and a run is read
+    // from the largest blocks that fit in it plus at most a block's worth of
+    // single points at each end.
     struct Envelope {
         double minimum = 0;
         double maximum = 0;
+        bool gap = false;
         double first = 0;
         double last = 0;
         int firstIndex = 0;
@@ -68,6 +84,9 @@ public:
     bool hasOwnX() const;
     bool hasPointColours() const;
     bool hasLabels() const;
+    // The same for points first..end-1 only.
+    bool hasPointColours(int first, int end) const;
+    bool hasLabels(int first, int end) const;
 
     void clearPoints();
     std::size_t memoryBytes() const;
@@ -78,8 +97,33 @@ private:
         uint32_t colour;
     };
 
-    ChunkedColumn<double> y_;
-    ChunkedColumn<uint32_t> labels_;
+    struct LabelRun {
+        uint32_t first; // index of the run's first point
+        uint32_t base;  // its label
+        uint32_t step;  // 0 or 1: label growth per point
+    };
+    void appendY(double y);
+    void summarize();
+    // Least and greatest finite value and the gap flag of points [begin, end).
+    void span(int begin, int end, double& lo, double& hi, bool& gap) const;
+
+    static constexpr int kBlockShift = 7; // level 0 blocks: 128 points
+    static constexpr int kLevelShift = 3; // each level: 8 blocks of the one below
+    // A block with a value that is not finite has NaN in both: it is read
+    // point by point (such values only come from files).
+    struct Summary {
+        double lo; // least value; +inf for an empty summary
+        double hi; // greatest value
+    };
+    std::size_t summaryBytes() const;
+    std::vector<std::vector<Summary>> levels_;
+    void appendLabel(uint32_t index, uint32_t label);
+
+    std::size_t size_ = 0;
+    bool doubles_ = false;
+    ChunkedColumn<float> yf_;  // while every value is a float
+    ChunkedColumn<double> yd_; // from the first value that is not
+    std::vector<LabelRun> labelRuns_;
     ChunkedColumn<double> x_; // only once some X differs from its index
     bool ownX_ = false;
     std::vector<ColourRun> runs_;

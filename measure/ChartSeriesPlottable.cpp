@@ -148,14 +148,9 @@ QCPRange ChartSeriesPlottable::valueRangeIn(const QCPRange& keys, bool& foundRan
                              : int(std::floor(std::min(keys.upper, double(s.size() - 1))));
         ChartSeries::Envelope e;
         s.envelope(first, last, std::span(&e, 1));
-        if (e.count > 0) {
+        if (e.count > 0 && e.minimum <= e.maximum) {
             take(e.minimum);
             take(e.maximum);
-            if (!std::isfinite(e.minimum) || !std::isfinite(e.maximum)) {
-                // A NaN poisons the envelope's comparisons: look at each point.
-                for (int i = first; i <= last; ++i)
-                    take(s.y(i));
-            }
         }
     }
     foundRange = lo <= hi;
@@ -204,8 +199,7 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
     for (const ChartSeries::Envelope& e : envelope_) {
         if (e.count == 0)
             continue;
-        if (!std::isfinite(e.first) || !std::isfinite(e.last) || !std::isfinite(e.minimum) ||
-            !std::isfinite(e.maximum)) {
+        if (e.gap || !std::isfinite(e.first) || !std::isfinite(e.last)) {
             line.lineBreak();
             continue;
         }

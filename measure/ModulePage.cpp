@@ -2,6 +2,7 @@
 
 #include "app/Reporter.h"
 #include "app/SettingsKeys.h"
+#include "measure/ChartFileWriter.h"
 #include "measure/ChartZoom.h"
 #include "measure/ModuleChart.h"
 #include "measure/ModuleCharts.h"
@@ -9,8 +10,10 @@
 #include "measure/TemperatureTable.h"
 
 #include <QCheckBox>
+#include <algorithm>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -71,6 +74,8 @@ ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
 {
     setObjectName(QStringLiteral("TabSheet3"));
     parser_.setCharts(&temperatures_, &voltages_);
+    saveTimer_.setInterval(0);
+    connect(&saveTimer_, &QTimer::timeout, this, [this] { saveSlice(); });
 
     chartTemp_ = named(new ModuleChart(temperatures_, this), "ChartTemp");
     chartVolt_ = named(new ModuleChart(voltages_, this), "ChartVolt");
@@ -96,6 +101,12 @@ ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
     pageControl2_->addTab(buildValuesTab(), QStringLiteral("Values"));
     pageControl2_->setCurrentIndex(1);
     buildBottomLine();
+    periodic_[0].data = &temperatures_;
+    periodic_[0].kind = ChartFile::Kind::Temperatures;
+    periodic_[0].box = checkBox6_;
+    periodic_[1].data = &voltages_;
+    periodic_[1].kind = ChartFile::Kind::Voltages;
+    periodic_[1].box = checkBox8_;
 
     RadioGroup2Click();
     resize(800, 600);
@@ -463,22 +474,100 @@ void ModulePage::applyNames(int column)
 
 // ---- chart files ------------------------------------------------------------
 
-void ModulePage::periodicSave(QCheckBox* box, int& tick, ChartFile::Kind kind)
+QString ModulePage::periodicPath(QDate day, ChartFile::Kind kind) const
 {
-    if (!box->isChecked()) {
+    const QString name = ChartFile::periodicFileName(day, kind);
+    return chartFolder_.isEmpty() ? name : QDir(chartFolder_).filePath(name);
+}
+
+void ModulePage::rollDay(PeriodicChart& chart, QDate today, int pointsBack)
+{
+    std::vector<int> firsts;
+    for (const ChartSeries& s : chart.data->series)
+        firsts.push_back(std::max(0, s.size() - pointsBack));
+    if (chart.day.isValid() && chart.box->isChecked()) {
+        // The closing day's last minutes are in no file yet: its file is
+        // written once more, up to its last point.
+        chart.pending.push_back({periodicPath(chart.day, chart.kind), chart.dayFirsts, firsts});
+        startPendingSave(chart);
+    }
+    chart.day = today;
+    chart.dayFirsts = chart.day.isValid() && !firsts.empty() ? firsts : std::vector<int>{};
+}
+
+void ModulePage::chartReplaced(PeriodicChart& chart)
+{
+    chart.writer.reset();
+    chart.pending.clear();
+    chart.day = now().date();
+    chart.dayFirsts.assign(chart.data->series.size(), 0);
+}
+
+void ModulePage::startPendingSave(PeriodicChart& chart)
+{
+    while (!chart.writer && !chart.pending.empty()) {
+        PeriodicChart::Job job = std::move(chart.pending.front());
+        chart.pending.pop_front();
+        chart.writer = std::make_unique<ChartFileWriter>(*chart.data, job.firsts, job.path, job.ends);
+        if (chart.writer->state() == ChartFileWriter::State::Failed) {
+            // A failed save is tried again on its next turn, 600 ticks later.
+            reporter_->report({chart.writer->error(), QStringLiteral("Chart file"), ReportCause::periodicChartSave});
+            chart.writer.reset();
+        }
+    }
+    if (chart.writer && !saveTimer_.isActive())
+        saveTimer_.start();
+}
+
+void ModulePage::saveSlice()
+{
+    for (PeriodicChart& chart : periodic_) {
+        if (!chart.writer)
+            continue;
+        // Slices of a few milliseconds until this turn's share is used.
+        QElapsedTimer turn;
+        turn.start();
+        ChartFileWriter::State state = ChartFileWriter::State::Running;
+        while (state == ChartFileWriter::State::Running && turn.elapsed() < kSaveTurnMilliseconds) {
+            const std::size_t before = chart.writer->pointsDone();
+            state = chart.writer->step(kSaveSlicePoints);
+            if (chart.writer->pointsDone() == before)
+                break; // waiting for the worker's flush and rename
+        }
+        if (state == ChartFileWriter::State::Running)
+            continue;
+        if (state == ChartFileWriter::State::Failed)
+            reporter_->report({chart.writer->error(), QStringLiteral("Chart file"), ReportCause::periodicChartSave});
+        chart.writer.reset();
+        startPendingSave(chart);
+    }
+    if (!periodicSaveRunning())
+        saveTimer_.stop();
+}
+
+bool ModulePage::periodicSaveRunning() const
+{
+    return std::any_of(periodic_.begin(), periodic_.end(), [](const PeriodicChart& c) { return bool(c.writer); });
+}
+
+void ModulePage::periodicSave(PeriodicChart& chart, int& tick)
+{
+    if (!chart.box->isChecked()) {
         tick = 0;
         return;
     }
     ++tick;
     if (tick == 1) {
-        const QString name = ChartFile::periodicFileName(now().date(), kind);
-        *chartFileName_ = name;
-        const QString path = chartFolder_.isEmpty() ? name : QDir(chartFolder_).filePath(name);
-        QString error;
-        const ChartData& chart = kind == ChartFile::Kind::Temperatures ? temperatures_ : voltages_;
-        // A failed save is tried again on its next turn, 600 ticks later.
-        if (!ChartFile::save(path, chart, &error))
-            reporter_->report({error, QStringLiteral("Chart file"), ReportCause::periodicChartSave});
+        const QDate today = now().date();
+        if (chart.day.isValid() && chart.day != today)
+            rollDay(chart, today, 0); // no point yet since midnight
+        *chartFileName_ = ChartFile::periodicFileName(today, chart.kind);
+        // A save still running holds this turn's points; the next turn takes them.
+        if (!chart.writer && chart.pending.empty()) {
+            chart.pending.push_back({periodicPath(today, chart.kind),
+                                     chart.day.isValid() ? chart.dayFirsts : std::vector<int>{}, {}});
+            startPendingSave(chart);
+        }
     }
     if (tick == kSavePeriodTicks)
         tick = 0;
@@ -486,8 +575,8 @@ void ModulePage::periodicSave(QCheckBox* box, int& tick, ChartFile::Kind kind)
 
 void ModulePage::chartSaveStep()
 {
-    periodicSave(checkBox6_, temperatureSaveTick_, ChartFile::Kind::Temperatures);
-    periodicSave(checkBox8_, voltageSaveTick_, ChartFile::Kind::Voltages);
+    periodicSave(periodic_[0], temperatureSaveTick_);
+    periodicSave(periodic_[1], voltageSaveTick_);
 }
 
 QString ModulePage::chooseFile(bool save, const QString& proposed)
@@ -534,6 +623,7 @@ void ModulePage::Button4Click()
         reporter_->report({error, QStringLiteral("Chart file")});
         return;
     }
+    chartReplaced(periodic_[chart == chartTemp_ ? 0 : 1]);
     chart->syncFromData();
     syncTicks(chart == chartTemp_ ? checkListBox1_ : checkListBox2_, chart);
     if (chart == chartTemp_)
@@ -577,6 +667,18 @@ void ModulePage::relayStateAnswer(const uint8_t* frame)
 
 void ModulePage::chartingStep(const ModuleChartingStep& step)
 {
+    if (step.addsPoints) {
+        // Each series got this step's point: a new day starts with it.
+        const QDate today = now().date();
+        for (PeriodicChart& chart : periodic_) {
+            if (!chart.day.isValid()) {
+                chart.day = today;
+                chart.dayFirsts.assign(chart.data->series.size(), 0);
+            } else if (chart.day != today) {
+                rollDay(chart, today, 1);
+            }
+        }
+    }
     const bool pan = checkBox10_->isChecked();
     if (pan) {
         chartTemp_->setBottomAxis(

@@ -17,8 +17,13 @@
 #include <QSize>
 #include <QWidget>
 
+#include <QTimer>
+
 #include <array>
+#include <deque>
 #include <functional>
+#include <memory>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -33,6 +38,7 @@ class RadioGroup;
 class TemperatureTable;
 
 namespace obr9 {
+class ChartFileWriter;
 class DisplayFormat;
 class Reporter;
 class SettingsKeyTable;
@@ -92,6 +98,12 @@ public:
     void PageControl1Resize(QSize pageControl);
     // Timer2 steps 1 and 2: the periodic chart files.
     void chartSaveStep();
+    // True while a periodic file is being written.
+    bool periodicSaveRunning() const;
+    // A periodic save encodes slices of this many points, for at most
+    // kSaveTurnMilliseconds per event-loop turn.
+    static constexpr std::size_t kSaveSlicePoints = 10000;
+    static constexpr int kSaveTurnMilliseconds = 15;
 
     int temperatureSpan() const { return temperatureSpan_; }
     int voltageSpan() const { return voltageSpan_; }
@@ -140,7 +152,32 @@ private:
     void applyNames(int column);
     void syncTicks(QListWidget* list, const ModuleChart* chart);
     ModuleChart* chartOfGroup() const;
-    void periodicSave(QCheckBox* box, int& tick, obr9::ChartFile::Kind kind);
+    // Periodic files of one chart. A day's file holds the points from that
+    // day's first point on (the chart's first point, or the one after local
+    // midnight); dayFirsts keeps that index per series. Saves are written a
+    // slice at a time from saveTimer_, one file at a time per chart.
+    struct PeriodicChart {
+        obr9::ChartData* data = nullptr;
+        obr9::ChartFile::Kind kind = obr9::ChartFile::Kind::Temperatures;
+        QCheckBox* box = nullptr;
+        QDate day;                   // day of dayFirsts; invalid before the first point
+        std::vector<int> dayFirsts;
+        struct Job {
+            QString path;
+            std::vector<int> firsts, ends; // ends empty: up to the newest point
+        };
+        std::deque<Job> pending;
+        std::unique_ptr<obr9::ChartFileWriter> writer;
+    };
+    void periodicSave(PeriodicChart& chart, int& tick);
+    // The day turned (or was seen first): the new day starts at firsts.
+    void rollDay(PeriodicChart& chart, QDate today, int pointsBack);
+    void startPendingSave(PeriodicChart& chart);
+    void saveSlice();
+    // The chart's points were replaced: its running saves are dropped and it
+    // counts as begun now.
+    void chartReplaced(PeriodicChart& chart);
+    QString periodicPath(QDate day, obr9::ChartFile::Kind kind) const;
     QString chooseFile(bool save, const QString& proposed);
     QDateTime now() const;
 
@@ -160,6 +197,8 @@ private:
     int solo2_ = kSoloNone;
     int temperatureSaveTick_ = 0;
     int voltageSaveTick_ = 0;
+    std::array<PeriodicChart, 2> periodic_; // temperatures, voltages
+    QTimer saveTimer_;
     QSize pageControl_;
 
     ModuleChart* chartTemp_ = nullptr;

@@ -1,11 +1,19 @@
 #include "measure/ChartFile.h"
+#include "measure/ChartFileWriter.h"
 #include "measure/ModuleCharts.h"
 
 #include "TestBytes.h"
 #include "TestFiles.h"
 
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
 
 using namespace obr9;
 
@@ -246,7 +254,172 @@ private slots:
         }
         const double perPoint = double(temperatures.memoryBytes() + voltages.memoryBytes()) /
                                 double(temperatures.pointCount() + voltages.pointCount());
-        QVERIFY2(perPoint <= 24.0, qPrintable(QString::number(perPoint)));
+        // At most 5 bytes a point over a month; a day still carries a
+        // partly filled last chunk per series.
+        QVERIFY2(perPoint <= 5.25, qPrintable(QString::number(perPoint)));
+    }
+
+    void summariesGiveThePlainEnvelopeWithRandomSpikes()
+    {
+        // Noise with rare spikes both ways and, in one series, values that
+        // are not finite; envelopes of random spans and widths must equal a
+        // plain pass over the points.
+        std::mt19937 random(12);
+        for (const bool withGaps : {false, true}) {
+            ChartSeries s(QStringLiteral("s"), 0xFF000000u);
+            const int n = 200000;
+            for (int i = 0; i < n; ++i) {
+                double v = 20.0 + float(random() % 1000) / 100.0f;
+                if (random() % 5000 == 0)
+                    v = random() % 2 ? 900.0 + float(random() % 100) : -900.0;
+                if (withGaps && random() % 20000 == 0)
+                    v = random() % 2 ? std::numeric_limits<double>::quiet_NaN() : std::numeric_limits<double>::infinity();
+                s.append(v, ChartLabels::kEmpty, s.colour);
+            }
+            for (int trial = 0; trial < 60; ++trial) {
+                const int first = int(random() % n) - 100;
+                const int last = first + int(random() % (trial % 3 == 0 ? n : 5000));
+                std::vector<ChartSeries::Envelope> runs(1 + random() % 1500);
+                s.envelope(first, last, runs);
+                const int lo = std::max(first, 0);
+                const int hi = std::min(last, n - 1);
+                const auto count = int64_t(runs.size());
+                for (int64_t r = 0; r < count; ++r) {
+                    const int b = lo + int(r * (hi - lo + 1) / count);
+                    const int e = lo + int((r + 1) * (hi - lo + 1) / count);
+                    const ChartSeries::Envelope& got = runs[std::size_t(r)];
+                    QCOMPARE(got.count, std::max(0, e - b));
+                    if (b >= e)
+                        continue;
+                    double mn = std::numeric_limits<double>::infinity();
+                    double mx = -mn;
+                    bool gap = false;
+                    for (int i = b; i < e; ++i) {
+                        const double v = s.y(i);
+                        gap = gap || !std::isfinite(v);
+                        if (std::isfinite(v)) {
+                            mn = std::min(mn, v);
+                            mx = std::max(mx, v);
+                        }
+                    }
+                    QCOMPARE(got.firstIndex, b);
+                    QCOMPARE(got.minimum, mn);
+                    QCOMPARE(got.maximum, mx);
+                    QCOMPARE(got.gap, gap);
+                    QCOMPARE(got.first, s.y(b));
+                    QCOMPARE(got.last, s.y(e - 1));
+                }
+            }
+        }
+    }
+
+    void sliceWriterMatchesTheWholeFileAndItsDays()
+    {
+        QTemporaryDir dir;
+        const ChartData chart = richTemperatureChart();
+        const QString path = dir.filePath(QStringLiteral("slices.bin"));
+        ChartFileWriter whole(chart, {}, path);
+        int steps = 0;
+        while (whole.step(777) == ChartFileWriter::State::Running)
+            ++steps;
+        QCOMPARE(whole.state(), ChartFileWriter::State::Done);
+        QVERIFY(steps > 5);
+        QCOMPARE(fileBytes(path), ChartFile::encode(chart));
+        QCOMPARE(whole.bytesWritten(), std::size_t(fileBytes(path).size()));
+
+        // Points 120..249 of each series (series 3 has only two) load as a
+        // chart of their own: indices from 0, the missing-sensor stretch kept.
+        std::vector<int> firsts(32, 120), ends(32, 250);
+        ChartFileWriter part(chart, firsts, path, ends);
+        while (part.step(1000) == ChartFileWriter::State::Running) {
+        }
+        ChartData loaded;
+        QString error;
+        QVERIFY2(ChartFile::load(path, 32, loaded, &error), qPrintable(error));
+        ChartData expected = chart;
+        for (int k = 0; k < 32; ++k) {
+            const ChartSeries& from = chart.series[std::size_t(k)];
+            ChartSeries& to = expected.series[std::size_t(k)];
+            to.clearPoints();
+            for (int i = std::min(120, from.size()); i < std::min(250, from.size()); ++i) {
+                if (from.hasOwnX())
+                    to.append(from.x(i), from.y(i), from.label(i), from.pointColour(i));
+                else
+                    to.append(from.y(i), from.label(i), from.pointColour(i));
+            }
+        }
+        QVERIFY(sameChart(loaded, expected));
+        QCOMPARE(loaded.series[7].pointColour(0), kMissingSensorColour);
+        QCOMPARE(loaded.series[7].pointColour(30), chart.series[7].colour);
+    }
+
+    void droppedSaveLeavesThePreviousFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("2026-12-08Temp.bin"));
+        QVERIFY(ChartFile::save(path, smallChart()));
+        const QByteArray before = fileBytes(path);
+        {
+            const ChartData big = richTemperatureChart();
+            ChartFileWriter writer(big, {}, path);
+            QCOMPARE(writer.step(2000), ChartFileWriter::State::Running);
+            QVERIFY(writer.bytesWritten() > 0);
+            QCOMPARE(fileBytes(path), before);
+        } // dropped halfway, as a killed program would leave it
+        QCOMPARE(fileBytes(path), before);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("2026-12-08Temp.bin")});
+
+        // A target that cannot be created fails at once and says where.
+        const ChartData small = smallChart();
+        ChartFileWriter nowhere(small, {}, dir.filePath(QStringLiteral("no/such/x.bin")));
+        QCOMPARE(nowhere.state(), ChartFileWriter::State::Failed);
+        QVERIFY(nowhere.error().contains(QStringLiteral("no/such")));
+    }
+
+    void compactStorageGivesBackEveryValueLabelAndColour()
+    {
+        // Values a float holds stay floats; the first one it cannot hold
+        // (0.1, a NaN with a low payload, 1e300) turns only that series
+        // into doubles. Labels repeat, jump and fall back to empty.
+        ChartData chart;
+        chart.series.emplace_back(QStringLiteral("floats"), 0xFF000000u);
+        chart.series.emplace_back(QStringLiteral("doubles"), 0xFF0000FFu);
+        chart.series.emplace_back(QStringLiteral("own x"), 0xFF00FF00u);
+        double nanWithPayload;
+        const uint64_t nanBits = 0x7FF8000000000123ull;
+        std::memcpy(&nanWithPayload, &nanBits, sizeof nanBits);
+        const double awkward[] = {0.1, nanWithPayload, 1e300, -1e-310, 2.0 / 3.0};
+        std::vector<uint32_t> labels;
+        for (int i = 0; i < 20000; ++i) {
+            const int text = i < 5000 ? i : i < 6000 ? 5000 : i % 7 == 0 ? 0 : i * 3;
+            labels.push_back(text == 0 ? ChartLabels::kEmpty : chart.labels.addText(QString::number(text)));
+        }
+        for (int i = 0; i < 20000; ++i) {
+            const uint32_t colour = i % 1000 < 10 ? kMissingSensorColour : 0xFF000000u;
+            chart.series[0].append(float(i) * 0.25f - 7.0f, labels[std::size_t(i)], colour);
+            chart.series[1].append(i == 9000 ? awkward[i % 5] : i > 9000 ? awkward[i % 5] : -0.0,
+                                   labels[std::size_t(i)], 0xFF0000FFu);
+            chart.series[2].append(i * 0.5, float(i), labels[std::size_t(i)], 0xFF00FF00u);
+        }
+        QVERIFY(!chart.series[0].storesDoubles());
+        QVERIFY(chart.series[1].storesDoubles());
+        QVERIFY(!chart.series[2].storesDoubles());
+        for (int i = 0; i < 20000; i += 37) {
+            QCOMPARE(chart.series[0].y(i), double(float(i) * 0.25f - 7.0f));
+            QCOMPARE(chart.series[0].label(i), labels[std::size_t(i)]);
+            QCOMPARE(chart.series[0].pointColour(i), i % 1000 < 10 ? kMissingSensorColour : 0xFF000000u);
+            const double expected = i >= 9000 ? awkward[i % 5] : -0.0;
+            const double got = chart.series[1].y(i);
+            QVERIFY2(std::memcmp(&got, &expected, sizeof got) == 0, qPrintable(QString::number(i)));
+            QCOMPARE(chart.series[2].x(i), i * 0.5);
+        }
+
+        const QByteArray file = ChartFile::encode(chart);
+        ChartData loaded;
+        QString error;
+        QVERIFY2(ChartFile::read(file, 3, loaded, &error), qPrintable(error));
+        QVERIFY(sameChart(loaded, chart));
+        QCOMPARE(ChartFile::encode(loaded), file);
     }
 };
 

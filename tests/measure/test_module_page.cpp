@@ -9,6 +9,8 @@
 #include "measure/ChartZoom.h"
 #include "measure/ModuleChart.h"
 #include "measure/ModulePage.h"
+#include "measure/ModuleCharts.h"
+#include "measure/ChartFile.h"
 #include "measure/RadioGroup.h"
 #include "measure/TemperatureTable.h"
 #include "protocol/Checksums.h"
@@ -414,7 +416,8 @@ private slots:
 
         control<QCheckBox>("CheckBox6")->setChecked(true);
         page_->chartSaveStep(); // the first tick after ticking saves
-        QVERIFY(QFile::exists(temps));
+        QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
         QVERIFY(!QFile::exists(volts));
         QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Temp.bin"));
         QFile::remove(temps);
@@ -422,7 +425,8 @@ private slots:
             page_->chartSaveStep();
         QVERIFY(!QFile::exists(temps));
         page_->chartSaveStep(); // tick 601
-        QVERIFY(QFile::exists(temps));
+        QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
         QFile::remove(temps);
 
         // Unticking restarts the count: the next tick saves at once.
@@ -432,8 +436,9 @@ private slots:
         control<QCheckBox>("CheckBox6")->setChecked(true);
         control<QCheckBox>("CheckBox8")->setChecked(true);
         page_->chartSaveStep();
-        QVERIFY(QFile::exists(temps));
-        QVERIFY(QFile::exists(volts));
+        QTRY_VERIFY(QFile::exists(temps));
+        QTRY_VERIFY(!page_->periodicSaveRunning());
+        QTRY_VERIFY(QFile::exists(volts));
         QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Volt.bin"));
 
         // A folder that cannot be written: reported, and tried again 600 ticks on.
@@ -446,6 +451,51 @@ private slots:
         QCOMPARE(reporter_.messages.size(), 1);
         page_->chartSaveStep();
         QCOMPARE(reporter_.messages.size(), 1);
+    }
+
+    void periodicFileOfADayHoldsOnlyThatDay()
+    {
+        QTemporaryDir dir;
+        page_->setChartFolder(dir.path());
+        now_ = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 0));
+        control<QCheckBox>("CheckBox8")->setChecked(true);
+        polls(3);
+        polls(50, 1000); // points up to 23:59:5x
+        const int before = page_->voltageData().series[0].size();
+        page_->chartSaveStep();
+        QTRY_VERIFY(!page_->periodicSaveRunning());
+        polls(30, 1000); // over midnight
+        const int after = page_->voltageData().series[0].size();
+        QTRY_VERIFY(!page_->periodicSaveRunning());
+        for (int tick = 1; tick < ModulePage::kSavePeriodTicks; ++tick)
+            page_->chartSaveStep();
+        page_->chartSaveStep(); // the next turn, on the new day
+        QTRY_VERIFY(!page_->periodicSaveRunning());
+        QVERIFY(reporter_.messages.isEmpty());
+
+        // The old day's file was completed up to its last point; the new
+        // day's file starts at the first point after midnight.
+        ChartData oldDay = makeVoltageChart();
+        ChartData newDay = makeVoltageChart();
+        QString error;
+        QVERIFY2(ChartFile::load(dir.filePath("2026-12-08Volt.bin"), 16, oldDay, &error), qPrintable(error));
+        QVERIFY2(ChartFile::load(dir.filePath("2026-12-09Volt.bin"), 16, newDay, &error), qPrintable(error));
+        const ChartData& all = page_->voltageData();
+        QVERIFY(oldDay.series[0].size() > before);
+        QCOMPARE(oldDay.series[0].size() + newDay.series[0].size(), after);
+        QVERIFY(all.labels.text(all.series[0].label(oldDay.series[0].size() - 1)).startsWith(QStringLiteral("23:59")));
+        QVERIFY(newDay.labels.text(newDay.series[0].label(0)).startsWith(QStringLiteral("00:00")));
+        for (int k = 0; k < 16; ++k) {
+            const ChartSeries& s = all.series[std::size_t(k)];
+            const ChartSeries& n = newDay.series[std::size_t(k)];
+            QCOMPARE(n.size(), newDay.series[0].size());
+            for (int i = 0; i < n.size(); ++i) {
+                const int j = oldDay.series[0].size() + i;
+                QCOMPARE(n.y(i), s.y(j));
+                QCOMPARE(newDay.labels.text(n.label(i)), all.labels.text(s.label(j)));
+                QCOMPARE(n.pointColour(i), s.pointColour(j));
+            }
+        }
     }
 
     void fastPollsChartAtThePeriod()
