@@ -60,6 +60,10 @@ public:
     void setReconnectDelay(Milliseconds delay) { reconnectDelay_ = delay; }
     Milliseconds reconnectDelay() const { return reconnectDelay_; }
 
+    // Bytes of the RS-485 bus the controller forwards: sent on the link like
+    // its own data frames (not during an upload, subject to the faults).
+    void forwardBusBytes(const QByteArray& bytes) { sendData(bytes); }
+
     // Replaces all sampling periods (nothing: back to the interval indexes).
     void setPeriod(std::optional<Milliseconds> period);
 
