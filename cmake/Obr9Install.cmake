@@ -28,6 +28,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Live temperatures, humidity, voltage and I/O of the OBR-9 controller over TCP or RS-485, output and relay switching, HQ-2 charts, recording files, device settings and firmware upload. Includes obr9-sim, a simulated controller for loopback tests.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+# Debug information stays in the build tree; the package ships stripped binaries.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt 6 and QCustomPlot runtime packages of Debian 12 (bookworm). Stated

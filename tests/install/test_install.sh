@@ -50,6 +50,6 @@ if ((status != 0)); then
 fi
 # The close saved the settings: beside the executable or, where /usr/bin
 # cannot be written, in the per-user folder.
-ini="$(find "$usr/bin" "$tmp/home/.config" -name 'obr9.ini' 2>/dev/null | head -n 1)"
+ini="$(find "$usr/bin" "$tmp/home" -name obr9.ini 2>/dev/null | head -n 1 || true)"
 [[ -n "$ini" ]] || fail "no settings written at close"
 echo "installed tree and program OK (settings in ${ini#"$tmp"/})"
