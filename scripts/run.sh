@@ -45,5 +45,9 @@ if [[ -n "$module_port" ]]; then
     export OBR9_EXTRA_PORTS="$module_port${OBR9_EXTRA_PORTS:+:$OBR9_EXTRA_PORTS}"
 fi
 
+# First run only: the VK8 page's first module gets pictures, names and modes
+# (build/app/obr9.ini; an existing one is left as it is).
+bash "$root/scripts/seed-demo-settings.sh" "$root/build/app/obr9"
+
 cd "$run_dir"
 "$root/build/app/obr9" "$@"

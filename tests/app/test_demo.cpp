@@ -15,8 +15,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
@@ -35,6 +37,17 @@ QStringList demoSimulatorArguments()
                                   QRegularExpression::MultilineOption);
     const QRegularExpressionMatch m = line.match(QString::fromUtf8(script.readAll()));
     return m.hasMatch() ? m.captured(1).split(QLatin1Char(' '), Qt::SkipEmptyParts) : QStringList();
+}
+
+// Distinct colours in what a widget shows; 1 for a blank square.
+int colourCount(QWidget* widget)
+{
+    const QImage image = widget->grab().toImage();
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            colours.insert(image.pixel(x, y));
+    return int(colours.size());
 }
 
 } // namespace
@@ -199,6 +212,71 @@ private slots:
         user::click(output);
         user::click(controlOf<QWidget>(page, "ReadState0"));
         QTRY_COMPARE_WITH_TIMEOUT(page->model().output(2).state, uint8_t(0), 5000);
+    }
+
+    // run.sh's first run: seed-demo-settings.sh lets the program write its
+    // defaults and gives the first module's outputs pictures, names and
+    // modes; the program then shows them and a click switches the picture.
+    void firstRunSettingsShowTheRelaysSwitching()
+    {
+        app_.form.reset(); // started without a settings file; closing would write one
+        const QString program = app_.workDir->filePath(QStringLiteral("obr9"));
+        QVERIFY(QFile::copy(QStringLiteral(OBR9_APP_PATH), program));
+        const QString icons = QFileInfo(QStringLiteral(OBR9_APP_PATH)).dir().filePath(QStringLiteral("Icons"));
+        QDir(app_.workDir->path()).mkdir(QStringLiteral("Icons"));
+        for (const QString& name : QDir(icons).entryList({QStringLiteral("*.bmp")}))
+            QVERIFY(QFile::copy(icons + QLatin1Char('/') + name, app_.workDir->filePath(QStringLiteral("Icons/") + name)));
+        auto seed = [&program] {
+            QProcess script;
+            script.start(QStringLiteral("bash"),
+                         {QStringLiteral(OBR9_SOURCE_DIR "/scripts/seed-demo-settings.sh"), program});
+            return script.waitForFinished(30000) && script.exitStatus() == QProcess::NormalExit &&
+                   script.exitCode() == 0;
+        };
+        QVERIFY(seed());
+        QFile ini(app_.workDir->filePath(QStringLiteral("obr9.ini")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        const QByteArray seeded = ini.readAll();
+        ini.close();
+        QVERIFY2(seeded.contains("\r\nImgOffName0=lamp_off.bmp\r\n"), seeded.constData());
+        QVERIFY(seeded.contains("\r\nname9=intTemp0\r\n")); // the program's own defaults kept
+        // An existing file is never touched.
+        QVERIFY(ini.open(QIODevice::WriteOnly | QIODevice::Append));
+        ini.write("; the operator's\r\n");
+        ini.close();
+        QVERIFY(seed());
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QCOMPARE(ini.readAll(), seeded + "; the operator's\r\n");
+        ini.close();
+
+        app_.launch();
+        app_.form->timer1().start();
+        showPage(TForm1::kRelayPage);
+        const QString memo = control<QPlainTextEdit>("DebugMemo")->toPlainText();
+        // Outputs without a picture are reported there; the seeded ones not.
+        QVERIFY2(memo.contains(QStringLiteral("ImgOffName8 ")), qPrintable(memo));
+        for (int n = 0; n < 8; ++n) {
+            QVERIFY2(!memo.contains(QStringLiteral("ImgOffName%1 ").arg(n)), qPrintable(memo));
+            QVERIFY2(!memo.contains(QStringLiteral("ImgOnName%1 ").arg(n)), qPrintable(memo));
+        }
+        RelayPage* page = app_.form->relayPage();
+        QCOMPARE(page->model().output(0).name, QStringLiteral("Lamp"));
+        QCOMPARE(page->model().output(0).mode, int(Bistable));
+        QCOMPARE(page->model().output(2).mode, int(Timed));
+        auto* lamp = controlOf<QWidget>(page, "OutputImage0");
+        QVERIFY(colourCount(lamp) > 1);
+        const QImage off = lamp->grab().toImage();
+
+        choosePort(modulePort_);
+        tickConnect(true);
+        user::click(lamp);
+        user::click(controlOf<QWidget>(page, "ReadState0"));
+        QTRY_COMPARE_WITH_TIMEOUT(page->model().output(0).state, uint8_t(1), 5000);
+        QVERIFY(lamp->grab().toImage() != off);
+        user::click(lamp);
+        user::click(controlOf<QWidget>(page, "ReadState0"));
+        QTRY_COMPARE_WITH_TIMEOUT(page->model().output(0).state, uint8_t(0), 5000);
+        QCOMPARE(lamp->grab().toImage(), off);
     }
 };
 
