@@ -23,9 +23,12 @@ ini="$dir/$name.ini"
 
 tmp="$(mktemp -d)"
 trap 'rm -rf "$tmp"' EXIT
-if ! (cd "$tmp" && XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=offscreen OBR9_CLOSE_AFTER_MS=100 \
-        timeout 30 "$program") >"$tmp/log" 2>&1 || [[ ! -f "$ini" ]]; then
+# Its exit status does not matter here, only the file it left.
+(cd "$tmp" && XDG_CONFIG_HOME="$tmp/config" QT_QPA_PLATFORM=offscreen OBR9_CLOSE_AFTER_MS=100 \
+    timeout 30 "$program") >"$tmp/log" 2>&1 || true
+if [[ ! -f "$ini" ]]; then
     echo "no demonstration settings: the program did not write $ini" >&2
+    cat "$tmp/log" >&2
     exit 0
 fi
 
