@@ -1,5 +1,8 @@
 // Draws the relay output pictures shipped in Icons/: 72 x 64, an off and an
-// on look of a relay, a lamp, a fan, a pump, a heater and a valve.
+// on look of a relay, a lamp, a fan, a pump, a heater and a valve; and the
+// application icon obr9.png (256 x 256, transparent corners) that the
+// desktop entry names: the controller's front with a temperature trace and
+// its two output lamps.
 //
 //   obr9-make-icons <folder>
 #include <QDir>
@@ -142,6 +145,56 @@ void valve(QPainter& p, bool on)
     }
 }
 
+QImage applicationIcon()
+{
+    constexpr int kSize = 256;
+    QImage image(kSize, kSize, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    // Housing.
+    QLinearGradient body(0, 16, 0, 240);
+    body.setColorAt(0, QColor(70, 90, 120));
+    body.setColorAt(1, QColor(35, 45, 65));
+    p.setPen(QPen(QColor(20, 25, 35), 6));
+    p.setBrush(body);
+    p.drawRoundedRect(QRectF(16, 16, 224, 224), 28, 28);
+    // Screen with a grid and a trace.
+    const QRectF screen(40, 44, 176, 112);
+    p.setPen(QPen(QColor(15, 20, 25), 4));
+    p.setBrush(QColor(18, 40, 30));
+    p.drawRoundedRect(screen, 8, 8);
+    p.setPen(QPen(QColor(40, 90, 60), 2));
+    for (int k = 1; k < 4; ++k) {
+        const qreal y = screen.top() + screen.height() * k / 4;
+        p.drawLine(QPointF(screen.left() + 6, y), QPointF(screen.right() - 6, y));
+    }
+    QPainterPath trace;
+    for (int k = 0; k <= 40; ++k) {
+        const qreal x = screen.left() + 10 + (screen.width() - 20) * k / 40.0;
+        const qreal y = screen.center().y() + 8 - 30 * std::sin(k / 6.0) * std::exp(-k / 60.0) - k * 0.4;
+        if (k == 0)
+            trace.moveTo(x, y);
+        else
+            trace.lineTo(x, y);
+    }
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(90, 240, 120), 7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    p.drawPath(trace);
+    // Output lamps: one on, one off.
+    p.setPen(QPen(QColor(15, 20, 25), 4));
+    p.setBrush(QColor(60, 220, 90));
+    p.drawEllipse(QPointF(72, 196), 18, 18);
+    p.setBrush(QColor(110, 110, 115));
+    p.drawEllipse(QPointF(128, 196), 18, 18);
+    // Terminal strip.
+    p.setBrush(QColor(210, 160, 60));
+    for (int k = 0; k < 3; ++k)
+        p.drawRect(QRectF(168 + k * 18, 186, 12, 20));
+    p.end();
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -168,6 +221,11 @@ int main(int argc, char** argv)
                 return 1;
             }
         }
+    }
+    const QString iconFile = QDir(folder).filePath(QStringLiteral("obr9.png"));
+    if (!applicationIcon().save(iconFile, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(iconFile));
+        return 1;
     }
     return 0;
 }

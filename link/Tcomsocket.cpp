@@ -1,6 +1,7 @@
 #include "link/Tcomsocket.h"
 
 #include <QDeadlineTimer>
+#include <QFileInfo>
 #include <QSerialPortInfo>
 
 #include <algorithm>
@@ -275,4 +276,20 @@ void EnumeratePorts(QStringList& ports)
         found.append(info.systemLocation());
     obr9::SortPortNames(found);
     ports.append(found);
+    ports.append(obr9::ExtraPorts(qEnvironmentVariable(obr9::kExtraPortsVariable), found));
+}
+
+QStringList obr9::ExtraPorts(const QString& variable, const QStringList& listed)
+{
+    QStringList extra;
+    const QStringList names = variable.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& name : names) {
+        // Only device paths SetPortName takes, and only those that exist now:
+        // a simulator that has gone leaves no dead entry behind.
+        if (!name.startsWith(QLatin1String("/dev/")) || listed.contains(name) || extra.contains(name))
+            continue;
+        if (QFileInfo::exists(name))
+            extra.append(name);
+    }
+    return extra;
 }

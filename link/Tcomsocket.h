@@ -119,6 +119,15 @@ private:
 };
 
 // Replaces ports by the device paths of the machine's serial ports, sorted
-// with obr9::SortPortNames. Pseudo-terminals are never listed. No ports
-// gives an empty list.
+// with obr9::SortPortNames, then the ports named in OBR9_EXTRA_PORTS (see
+// obr9::ExtraPorts) in the order given there. Pseudo-terminals are listed
+// only when named there (scripts/run.sh names the simulator's module
+// port). No ports gives an empty list.
 void EnumeratePorts(QStringList& ports);
+
+namespace obr9 {
+inline constexpr char kExtraPortsVariable[] = "OBR9_EXTRA_PORTS";
+// The entries of a ':'-separated list of device paths that begin with
+// "/dev/", exist and are not in `listed` yet, first occurrence kept.
+QStringList ExtraPorts(const QString& variable, const QStringList& listed);
+} // namespace obr9

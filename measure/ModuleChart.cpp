@@ -1,5 +1,7 @@
 #include "measure/ModuleChart.h"
 
+#include "measure/ChartExportMenu.h"
+
 #include "measure/ChartBackWall.h"
 #include "measure/ChartSeriesPlottable.h"
 
@@ -51,6 +53,7 @@ ModuleChart::ModuleChart(ChartData& data, QWidget* parent)
     setNoAntialiasingOnDrag(true);
     setPlottingHint(QCP::phCacheLabels, true);
     setBackground(Qt::white);
+    ChartExportMenu::install(this); // "Save image…", "Export CSV…"
 
     plotLayout()->insertRow(0);
     QFont titleFont = font();

@@ -2,6 +2,7 @@
 
 #include "app/Reporter.h"
 #include "measure/ChartDrawing.h"
+#include "measure/ChartExportMenu.h"
 #include "measure/ChartImage.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
@@ -84,6 +85,7 @@ void TForm4::buildVoltageChart(QWidget* content)
     image1_->move(kImageLeft, kVoltageTop);
     image1_->setImage(voltageBackground_);
     image1_->setCursor(Qt::CrossCursor);
+    ChartExportMenu::install(image1_); // "Save image…"
 
     // 60 V at the top edge, 0 V at the bottom, one label per 10 V.
     for (int n = 0; n < 7; ++n) {
@@ -104,6 +106,7 @@ void TForm4::buildTemperatureChart(QWidget* content)
     image2_ = named(new ChartImage(content), QStringLiteral("Image2"));
     image2_->move(kImageLeft, kTemperatureTop);
     image2_->setImage(temperatureBackground_);
+    ChartExportMenu::install(image2_); // "Save image…"
 
     // Label9 at the top edge .. Label14 at the bottom; the top one has kept
     // a trailing blank since the window was first drawn.

@@ -12,9 +12,21 @@ RelayPictures::RelayPictures(QString programDir, QString workDir)
 {
 }
 
+QString RelayPictures::pictureHomeFor(const QString& executableDir)
+{
+    const QDir beside(executableDir);
+    if (beside.exists(kFolderPrefix))
+        return beside.path();
+    // Installed: <prefix>/bin/obr9 with the pictures in <prefix>/share/obr9/Icons.
+    const QString installed = QDir::cleanPath(beside.filePath(QStringLiteral("../share/obr9")));
+    if (QDir(installed).exists(kFolderPrefix))
+        return installed;
+    return beside.path();
+}
+
 RelayPictures RelayPictures::forApplication()
 {
-    return RelayPictures(QCoreApplication::applicationDirPath(), QDir::currentPath());
+    return RelayPictures(pictureHomeFor(QCoreApplication::applicationDirPath()), QDir::currentPath());
 }
 
 QString RelayPictures::locate(const QString& relativePath) const

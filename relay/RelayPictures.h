@@ -18,7 +18,12 @@ public:
 
     // programDir: the executable's folder; workDir: the working folder.
     RelayPictures(QString programDir, QString workDir);
+    // The executable's folder, or the installed pictures' home.
     static RelayPictures forApplication();
+    // Where the "Icons" folder of a program in executableDir is: beside it
+    // (build tree, unpacked copy), else ../share/obr9 (cmake --install,
+    // the Debian package); executableDir when neither has one.
+    static QString pictureHomeFor(const QString& executableDir);
 
     // The file a relative path such as "Icons/lamp_on.bmp" names, or empty.
     QString locate(const QString& relativePath) const;

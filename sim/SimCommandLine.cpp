@@ -48,7 +48,7 @@ QString parseModuleOptions(const QCommandLineParser& parser, const QCommandLineO
                            const QCommandLineOption& listen, const QCommandLineOption& only,
                            const QCommandLineOption& period, const QCommandLineOption& missing,
                            const QCommandLineOption& garbage, const QCommandLineOption& relays,
-                           SimModuleOptions& modules)
+                           const QCommandLineOption& onLink, SimModuleOptions& modules)
 {
     modules.pseudoTerminal = parser.isSet(pty);
     if (parser.isSet(listen)) {
@@ -58,7 +58,10 @@ QString parseModuleOptions(const QCommandLineParser& parser, const QCommandLineO
             return QStringLiteral("--modules-listen: ") + error;
         modules.tcp = *endpoint;
     }
+    modules.onControllerLink = parser.isSet(onLink);
     modules.modulesOnly = parser.isSet(only);
+    if (modules.modulesOnly && modules.onControllerLink)
+        return QStringLiteral("--modules-on-link needs the controller; drop --modules-only");
     if (modules.modulesOnly && !modules.enabled())
         return QStringLiteral("--modules-only needs --modules-pty or --modules-listen");
     if (parser.isSet(period)) {
@@ -149,6 +152,10 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
                                            QStringLiteral("Play the RS-485 modules on a loopback TCP port, as the "
                                                           "controller forwards them (0 lets the system choose)."),
                                            QStringLiteral("addr:port"));
+    const QCommandLineOption modulesOnLink(QStringLiteral("modules-on-link"),
+                                           QStringLiteral("Also send the HQ-2 frames on the controller's TCP link, "
+                                                          "between its own frames, as a controller that forwards "
+                                                          "its RS-485 bus."));
     const QCommandLineOption modulesOnly(QStringLiteral("modules-only"),
                                          QStringLiteral("Only the modules: no controller on the TCP link."));
     const QCommandLineOption modulePeriod(QStringLiteral("module-period-ms"),
@@ -170,7 +177,7 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
                        period, fast, bytePerWrite, garbage, silentAfter, dropAfter, verbose});
     parser.addOptions({loginUser, loginPassword, nakEvery});
     parser.addOptions({modulesPty, modulesListen, modulesOnly, modulePeriod, missingExternal, moduleGarbage,
-                       relayAddresses});
+                       relayAddresses, modulesOnLink});
 
     auto fail = [&result](const QString& message) {
         result.error = message;
@@ -277,7 +284,8 @@ SimCommandLine parseSimCommandLine(const QStringList& arguments)
         options.nakEvery = static_cast<int>(*value);
     }
     if (QString moduleError = parseModuleOptions(parser, modulesPty, modulesListen, modulesOnly, modulePeriod,
-                                                 missingExternal, moduleGarbage, relayAddresses, result.modules);
+                                                 missingExternal, moduleGarbage, relayAddresses, modulesOnLink,
+                                                 result.modules);
         !moduleError.isEmpty())
         return fail(moduleError);
     result.verbose = parser.isSet(verbose);

@@ -62,6 +62,14 @@ public:
     void setReconnectDelay(Milliseconds delay) { reconnectDelay_ = delay; }
     Milliseconds reconnectDelay() const { return reconnectDelay_; }
 
+    // Frames of the RS-485 bus the controller forwards (SimModules::
+    // hq2FramesOut, whole frames free of 0xFF): sent on the link like its own
+    // data frames (not during an upload, subject to the faults). Every block
+    // goes out whole and in turn, also byte by byte, so forwarded bytes only
+    // ever lie between two whole controller frames, where the program's
+    // parser skips all but a 0xFF.
+    void forwardBusBytes(const QByteArray& bytes) { sendData(bytes); }
+
     // Replaces all sampling periods (nothing: back to the interval indexes).
     void setPeriod(std::optional<Milliseconds> period);
 

@@ -19,6 +19,9 @@ struct SimModuleOptions {
     std::optional<SimEndpoint> tcp;
     // Only the modules: no controller on the TCP link.
     bool modulesOnly = false;
+    // The HQ-2 frames also go out on the controller's own link, between its
+    // data frames, as a controller that forwards its RS-485 bus sends them.
+    bool onControllerLink = false;
 
     // The HQ-2 sends its sixteen frames, one per channel, this often.
     Milliseconds period{1000};
@@ -30,7 +33,7 @@ struct SimModuleOptions {
     // Bus addresses (0..7) of the VK8 relay modules that answer.
     QList<int> relayAddresses{0, 1, 2, 3};
 
-    bool enabled() const { return pseudoTerminal || tcp.has_value(); }
+    bool enabled() const { return pseudoTerminal || tcp.has_value() || onControllerLink; }
 };
 
 } // namespace obr9::sim

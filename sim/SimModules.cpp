@@ -1,7 +1,9 @@
 #include "sim/SimModules.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace obr9::sim {
 
@@ -30,7 +32,11 @@ SimModules::SimModules(SimModuleOptions options, QObject* parent)
     : QObject(parent)
     , options_(std::move(options))
 {
-    connect(&timer_, &QTimer::timeout, this, [this] { emit bytesOut(hq2Round()); });
+    connect(&timer_, &QTimer::timeout, this, [this] {
+        const QByteArray frames = nextHq2Frames();
+        emit bytesOut(withGarbage(frames));
+        emit hq2FramesOut(frames);
+    });
 }
 
 void SimModules::start()
@@ -80,25 +86,94 @@ QByteArray SimModules::relayStateFrame(uint8_t outputBits)
     return QByteArray(reinterpret_cast<const char*>(f), kFrameSize);
 }
 
-QByteArray SimModules::hq2Round()
+QByteArray SimModules::linkSafeChannelFrame(int channel, float internal, float external, uint16_t voltageCount)
+{
+    QByteArray frame = channelFrame(channel, internal, external, voltageCount);
+    if (!holdsLinkStart(frame))
+        return frame;
+
+    auto floatBytesClear = [](float value) {
+        uint8_t bytes[4];
+        putFloat(bytes, value);
+        return std::find(bytes, bytes + 4, uint8_t(0xFF)) == bytes + 4;
+    };
+    // The nearest float (either side) whose own four bytes hold no 0xFF;
+    // at most 2^16 steps away, since a third byte 0xFF is left within that.
+    auto nearestClearFloat = [&](float value) {
+        float up = value;
+        float down = value;
+        for (int step = 0; step < (1 << 17); ++step) {
+            if (floatBytesClear(up))
+                return up;
+            if (floatBytesClear(down))
+                return down;
+            up = std::nextafter(up, std::numeric_limits<float>::infinity());
+            down = std::nextafter(down, -std::numeric_limits<float>::infinity());
+        }
+        return value; // not reached for a finite reading
+    };
+    external = nearestClearFloat(external);
+    auto countClear = [](int count) { return (count & 0xFF) != 0xFF && (count >> 8) != 0xFF; };
+    for (int distance = 0; !countClear(voltageCount); ++distance) {
+        const int below = int(voltageCount) - distance;
+        const int above = int(voltageCount) + distance;
+        if (below >= 0 && countClear(below))
+            voltageCount = uint16_t(below);
+        else if (above <= 0xFFFF && countClear(above))
+            voltageCount = uint16_t(above);
+    }
+
+    // The CRC: the internal temperature's low two bytes alone reach every
+    // CRC value (CRC-16 is a bijection of any 16 consecutive input bits), so
+    // a clear frame lies within 2^16 float steps either side.
+    float up = internal;
+    float down = internal;
+    for (int step = 0; step < (1 << 17); ++step) {
+        frame = channelFrame(channel, up, external, voltageCount);
+        if (!holdsLinkStart(frame))
+            return frame;
+        frame = channelFrame(channel, down, external, voltageCount);
+        if (!holdsLinkStart(frame))
+            return frame;
+        up = std::nextafter(up, std::numeric_limits<float>::infinity());
+        down = std::nextafter(down, -std::numeric_limits<float>::infinity());
+    }
+    return frame; // not reached for a finite reading
+}
+
+QByteArray SimModules::nextHq2Frames()
 {
     QByteArray out;
     const double phase = double(round_++) / 60.0;
     for (int ch = 0; ch < kChannels; ++ch) {
-        if (options_.garbage) {
-            const int n = 1 + int(garbageCounter_ % 3);
-            for (int i = 0; i < n; ++i)
-                out.append(char(kGarbagePool[(garbageCounter_ + unsigned(i)) % kGarbagePool.size()]));
-            ++garbageCounter_;
-        }
         const float internal = float(20.0 + ch * 0.75 + 2.0 * std::sin(phase + ch));
         const float external = options_.missingExternal.contains(ch)
                                    ? kNoSensor
                                    : float(15.0 + ch * 0.5 + 1.5 * std::cos(phase - ch));
         const double volts = 12.0 + ch * 0.25 + 0.1 * std::sin(phase * 3.0);
-        out.append(channelFrame(ch, internal, external, uint16_t(std::lround(volts * kCountsPerVolt))));
+        out.append(linkSafeChannelFrame(ch, internal, external, uint16_t(std::lround(volts * kCountsPerVolt))));
     }
     return out;
+}
+
+QByteArray SimModules::withGarbage(const QByteArray& frames)
+{
+    if (!options_.garbage)
+        return frames;
+    QByteArray out;
+    for (qsizetype at = 0; at < frames.size(); at += kFrameSize) {
+        const int n = 1 + int(garbageCounter_ % 3);
+        for (int i = 0; i < n; ++i)
+            out.append(char(kGarbagePool[(garbageCounter_ + unsigned(i)) % kGarbagePool.size()]));
+        ++garbageCounter_;
+        out.append(frames.mid(at, kFrameSize));
+    }
+    return out;
+}
+
+QByteArray SimModules::hq2Round()
+{
+    return withGarbage(nextHq2Frames());
 }
 
 bool SimModules::isRelay(int address) const

@@ -36,6 +36,7 @@ public:
 
     // One HQ-2 round: the sixteen channel frames, stray bytes between them
     // while the garbage switch is on. Values move a little every round.
+    // Every channel frame is a linkSafeChannelFrame(), on every carrier.
     QByteArray hq2Round();
 
     // Bytes the program sent on the bus; complete requests are answered.
@@ -46,14 +47,33 @@ public:
     const SimModuleOptions& options() const { return options_; }
 
     static QByteArray channelFrame(int channel, float internal, float external, uint16_t voltageCount);
+    // channelFrame() with no byte 0xFF anywhere (readings or CRC), so that a
+    // controller forwarding it on its TCP link never starts a data frame
+    // there: the driver page's parser skips everything up to a 0xFF between
+    // frames. Where the plain frame holds a 0xFF, the readings are nudged by
+    // the fewest float steps (a count for the voltage) that clear it: the
+    // external temperature and the voltage until their own bytes are clear,
+    // then the internal temperature until the CRC is. A nudge is a few
+    // millionths of a degree in nearly every case and 1/16 degC at most
+    // (31.875..32 degC, where the float's third byte is 0xFF), a reading the
+    // module could have sent. The simulator's choice, not the module's.
+    static QByteArray linkSafeChannelFrame(int channel, float internal, float external, uint16_t voltageCount);
+    static bool holdsLinkStart(const QByteArray& bytes) { return bytes.contains(char(0xFF)); }
     static QByteArray relayStateFrame(uint8_t outputBits);
     static uint16_t crc16Modbus(const uint8_t* data, int count);
 
 signals:
     void bytesOut(const QByteArray& bytes);
+    // The HQ-2 round's frames alone, with no stray bytes and no relay
+    // answers, for a controller that forwards them on its TCP link. One
+    // emission is one whole round.
+    void hq2FramesOut(const QByteArray& frames);
     void requestReceived(const QByteArray& request);
 
 private:
+    // The next round's sixteen frames, without stray bytes.
+    QByteArray nextHq2Frames();
+    QByteArray withGarbage(const QByteArray& frames);
     void handleRequest(const uint8_t* request);
     bool isRelay(int address) const;
 

@@ -53,6 +53,8 @@ int main(int argc, char** argv)
     }
 
     SimController sim(commandLine.options);
+    if (commandLine.modules.onControllerLink)
+        QObject::connect(&moduleBus.modules(), &SimModules::hq2FramesOut, &sim, &SimController::forwardBusBytes);
     QObject::connect(&sim, &SimController::connectionStarted, [] { printLine(stdout, QStringLiteral("connected")); });
     QObject::connect(&sim, &SimController::connectionEnded, [&sim] {
         printLine(stdout, QStringLiteral("disconnected"));

@@ -120,6 +120,24 @@ private slots:
             QVERIFY2(port.SetPortName(name), qPrintable(name));
     }
 
+    void extraPortsNamedInTheEnvironmentAreListedWhenTheyExist()
+    {
+        // /dev/null stands for a pseudo-terminal: it exists and is no serial port.
+        QCOMPARE(obr9::ExtraPorts("/dev/null::/dev/obr9-gone:/tmp/x:/dev/null:relative", {}),
+                 QStringList {"/dev/null"});
+        QCOMPARE(obr9::ExtraPorts("/dev/null", {"/dev/null"}), QStringList {});
+        QCOMPARE(obr9::ExtraPorts("", {}), QStringList {});
+
+        const QByteArray before = qgetenv(obr9::kExtraPortsVariable);
+        qputenv(obr9::kExtraPortsVariable, "/dev/null:/dev/obr9-gone");
+        QStringList ports;
+        EnumeratePorts(ports);
+        qputenv(obr9::kExtraPortsVariable, before);
+        QCOMPARE(ports.count("/dev/null"), 1);
+        QCOMPARE(ports.last(), QString("/dev/null"));
+        QVERIFY(!ports.contains("/dev/obr9-gone"));
+    }
+
     void setPortName_data()
     {
         QTest::addColumn<QString>("name");
