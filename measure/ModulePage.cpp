@@ -511,8 +511,11 @@ void ModulePage::startPendingSave(PeriodicChart& chart)
         chart.writer = std::make_unique<ChartFileWriter>(*chart.data, job.firsts, job.path, job.ends);
         if (chart.writer->state() == ChartFileWriter::State::Failed) {
             // A failed save is tried again on its next turn, 600 ticks later.
-            reporter_->report({chart.writer->error(), QStringLiteral("Chart file"), ReportCause::periodicChartSave});
+            // The writer goes before the report: a box runs the event loop,
+            // and the saves that fall due meanwhile must find the page idle.
+            const QString error = chart.writer->error();
             chart.writer.reset();
+            reporter_->report({error, QStringLiteral("Chart file"), ReportCause::periodicChartSave});
         }
     }
     if (chart.writer && !saveTimer_.isActive())
@@ -536,9 +539,11 @@ void ModulePage::saveSlice()
         }
         if (state == ChartFileWriter::State::Running)
             continue;
-        if (state == ChartFileWriter::State::Failed)
-            reporter_->report({chart.writer->error(), QStringLiteral("Chart file"), ReportCause::periodicChartSave});
+        const bool failed = state == ChartFileWriter::State::Failed;
+        const QString error = failed ? chart.writer->error() : QString();
         chart.writer.reset();
+        if (failed)
+            reporter_->report({error, QStringLiteral("Chart file"), ReportCause::periodicChartSave});
         startPendingSave(chart);
     }
     if (!periodicSaveRunning())
