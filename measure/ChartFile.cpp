@@ -140,6 +140,17 @@ void writeLabel(Writer& out, const ChartData& chart, uint32_t index)
     }
 }
 
+void writePoint(Writer& out, const ChartData& chart, const ChartSeries& series, uint8_t flags, int i)
+{
+    if (flags & PointX)
+        out.f64(series.x(i));
+    out.f64(series.y(i));
+    if (flags & PointColour)
+        out.u32(series.pointColour(i));
+    if (flags & PointLabel)
+        writeLabel(out, chart, series.label(i));
+}
+
 bool writePoints(Writer& out, const ChartData& chart, const ChartSeries& series)
 {
     uint8_t flags = 0;
@@ -150,13 +161,7 @@ bool writePoints(Writer& out, const ChartData& chart, const ChartSeries& series)
     const int count = series.size();
     out.u32(uint32_t(count));
     for (int i = 0; i < count; ++i) {
-        if (flags & PointX)
-            out.f64(series.x(i));
-        out.f64(series.y(i));
-        if (flags & PointColour)
-            out.u32(series.pointColour(i));
-        if (flags & PointLabel)
-            writeLabel(out, chart, series.label(i));
+        writePoint(out, chart, series, flags, i);
         if (!out.flushIfFull())
             return false;
     }
@@ -614,15 +619,8 @@ ChartFileWriter::State ChartFileWriter::step(std::size_t pointBudget)
             next_ = first;
         }
         const int stop = int(std::min<std::size_t>(std::size_t(end), std::size_t(next_) + budget));
-        for (int i = next_; i < stop; ++i) {
-            if (flags_ & PointX)
-                out.f64(series.x(i));
-            out.f64(series.y(i));
-            if (flags_ & PointColour)
-                out.u32(series.pointColour(i));
-            if (flags_ & PointLabel)
-                writeLabel(out, chart_, series.label(i));
-        }
+        for (int i = next_; i < stop; ++i)
+            writePoint(out, chart_, series, flags_, i);
         budget -= std::size_t(stop - next_);
         done_ += std::size_t(stop - next_);
         next_ = stop;
