@@ -10,6 +10,7 @@
 #include "UserInput.h"
 #include "relay/RelayPage.h"
 
+#include <QAbstractItemView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
@@ -107,13 +108,35 @@ private slots:
     {
         auto* port = control<QComboBox>("ComboBoxPort");
         port->setEditText(QStringLiteral("COM3"));
-        app_.form->ComboBoxPortDropDown();
+        // The list is read as it drops down (a click on its arrow) and closed
+        // again with Escape.
+        user::click(port, QPoint(port->width() - 8, port->height() / 2));
+        QTRY_VERIFY(port->view()->isVisible());
         QVERIFY(port->count() >= 1);
         QCOMPARE(port->itemText(port->count() - 1), QStringLiteral("LAN"));
+        QTest::keyClick(port->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!port->view()->isVisible());
         QCOMPARE(port->currentText(), QStringLiteral("COM3")); // the choice is kept
 
-        control<QComboBox>("HostIP")->setEditText(QStringLiteral("10.1.2.3"));
-        app_.form->HostIPClick();
+        // An address from the history, chosen in the address list, goes to
+        // the device settings field.
+        port->setEditText(QStringLiteral("LAN"));
+        app_.form->close();
+        app_.form.reset();
+        QFile history(app_.path("Ip addresses.txt"));
+        QVERIFY(history.open(QIODevice::WriteOnly));
+        history.write("192.168.1.161\r\n10.1.2.3\r\n");
+        history.close();
+        app_.launch();
+        auto* host = control<QComboBox>("HostIP");
+        QVERIFY(QTest::qWaitForWindowExposed(app_.form.get()));
+        user::click(host, QPoint(host->width() - 8, host->height() / 2));
+        QTRY_VERIFY(host->view()->isVisible());
+        QTest::keyClick(host->view(), Qt::Key_Home);
+        QTest::keyClick(host->view(), Qt::Key_Down);
+        QTest::keyClick(host->view(), Qt::Key_Return);
+        QTRY_VERIFY(!host->view()->isVisible());
+        QCOMPARE(host->currentText(), QStringLiteral("10.1.2.3"));
         QCOMPARE(control<QLineEdit>("MaskEdit1")->text(), QStringLiteral("10.1.2.3"));
     }
 

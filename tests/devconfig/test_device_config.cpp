@@ -509,19 +509,32 @@ private slots:
 
     void addressMacAndDhcpFields()
     {
+        // The address is checked as the operator leaves the field for
+        // another one; focus moves only within the active window.
         form3_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form3_));
+        form3_->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form3_));
         QLineEdit* ip = edit3("MaskEdit1");
-        ip->setText(QStringLiteral("300.1.1.1"));
-        form3_->MaskEdit1Exit();
+        QLineEdit* subnet = edit3("MaskEdit4");
+        user::typeInto(ip, QStringLiteral("300.1.1.1"));
+        QVERIFY(ip->hasFocus());
+        user::click(subnet);
+        QVERIFY(subnet->hasFocus());
         QTRY_COMPARE(app_.reporter.messages.size(), 1);
         QCOMPARE(app_.reporter.messages.last().text, QStringLiteral("Not a valid IP address."));
-        ip->setText(QStringLiteral("10..1.1"));
-        form3_->MaskEdit1Exit();
+        // The second group stepped over with the arrow key stays empty.
+        user::typeInto(ip, QStringLiteral("10."));
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(ip, Qt::Key_Right);
+        user::keyClicks(ip, QStringLiteral("1.1"));
+        QCOMPARE(ip->displayText(), QStringLiteral("10 .   .1  .1  "));
+        user::click(subnet);
         QTRY_COMPARE(app_.reporter.messages.size(), 2);
         QVERIFY(app_.reporter.messages.last().text.endsWith(
             QStringLiteral("is not a valid integer value")));
-        ip->setText(QStringLiteral("10.0.0.1"));
-        form3_->MaskEdit1Exit();
+        user::typeInto(ip, QStringLiteral("10.0.0.1"));
+        user::click(subnet);
         QTest::qWait(20);
         QCOMPARE(app_.reporter.messages.size(), 2);
 

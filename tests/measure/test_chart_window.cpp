@@ -4,8 +4,10 @@
 #include "measure/TForm4.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
+#include "UserInput.h"
 
 #include <QCheckBox>
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QTest>
@@ -68,6 +70,21 @@ class TestChartWindow : public QObject {
             temperatures_.store(channel, sample);
         form_->RysujWykres();
         temperatures_.advance();
+    }
+
+    // An item of a list as the operator chooses it: the list opened with a
+    // click, the item reached with the arrow keys, taken with Return.
+    void pick(QComboBox* box, int row)
+    {
+        user::click(box, QPoint(box->width() - 8, box->height() / 2));
+        QAbstractItemView* view = box->view();
+        QTRY_VERIFY(view->isVisible());
+        QTest::keyClick(view, Qt::Key_Home);
+        for (int i = 0; i < row; ++i)
+            QTest::keyClick(view, Qt::Key_Down);
+        QTest::keyClick(view, Qt::Key_Return);
+        QTRY_VERIFY(!view->isVisible());
+        QCOMPARE(box->currentIndex(), row);
     }
 
 private slots:
@@ -259,8 +276,13 @@ private slots:
         QCOMPARE(form_->temperatureScaleLabel(1)->text(), QStringLiteral(u"20\u00B0C"));
         QCOMPARE(form_->temperatureScaleLabel(5)->text(), QStringLiteral(u"180\u00B0C"));
 
+        // The sensor changes; the labels follow the next choice of "range".
         state_.temperatureKind = TemperatureHumiditySensor;
-        form_->ComboBox1Change();
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        pick(form_->rangeBox(), 2); // "100"
+        QCOMPARE(form_->temperatureScaleLabel(5)->text(), QStringLiteral(u"80\u00B0C / 100%"));
+        pick(form_->rangeBox(), 3); // "200" again
         QCOMPARE(form_->temperatureScaleLabel(0)->text(), QStringLiteral(u"-20\u00B0C / 0%"));
         QCOMPARE(form_->temperatureScaleLabel(5)->text(), QStringLiteral(u"180\u00B0C / 100%"));
 
