@@ -4,6 +4,7 @@
 // taken as a value to write, so that writes meet every kind of line too.
 
 #include "app/IniFile.h"
+#include "protocol/DeviceText.h"
 
 #include <QByteArray>
 #include <QString>
@@ -52,10 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // A value written is read back as written (blanks around it and line
     // breaks inside it aside), and the other keys keep theirs.
     const qsizetype lineEnd = bytes.indexOf('\n');
-    const QString value = QString::fromLatin1(lineEnd < 0 ? bytes : bytes.left(lineEnd));
+    // Values are Windows-1250 text; every byte decodes to a character that
+    // encodes back to it.
+    const QString value = deviceText(lineEnd < 0 ? bytes : bytes.left(lineEnd));
     QString expected = value;
     expected.replace(u'\r', u' ').replace(u'\n', u' ');
-    expected = QString::fromLatin1(expected.toLatin1().trimmed());
+    expected = deviceText(deviceBytes(expected).trimmed());
     const QString otherBefore = ini.readString(kSection, kKeys[1], QStringLiteral("-"));
     ini.writeString(kSection, kKeys[0], value);
     check(ini.contains(kSection, kKeys[0]));
