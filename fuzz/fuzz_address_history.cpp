@@ -3,22 +3,14 @@
 // Input: the file's bytes; the first item is remembered once more.
 
 #include "app/AddressHistory.h"
+#include "fuzz/FuzzCheck.h"
 
 #include <QByteArray>
 #include <QStringList>
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace obr9;
-
-namespace {
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

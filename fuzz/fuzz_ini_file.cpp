@@ -4,13 +4,13 @@
 // taken as a value to write, so that writes meet every kind of line too.
 
 #include "app/IniFile.h"
+#include "fuzz/FuzzCheck.h"
 #include "protocol/DeviceText.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <cstdint>
-#include <cstdlib>
 
 using namespace obr9;
 
@@ -18,12 +18,6 @@ namespace {
 
 const QString kSection = QStringLiteral("Form1");
 const QString kKeys[] = {QStringLiteral("Top"), QStringLiteral("HostIP"), QStringLiteral("ID")};
-
-void check(bool condition)
-{
-    if (!condition)
-        std::abort();
-}
 
 } // namespace
 
