@@ -1,9 +1,9 @@
 #include "app/ProgramEntry.h"
 
-#include "devconfig/TForm2.h"
-#include "devconfig/TForm3.h"
-#include "measure/TForm4.h"
-#include "measure/TForm5.h"
+#include "devconfig/ui/TForm2.h"
+#include "devconfig/ui/TForm3.h"
+#include "measure/ui/TForm4.h"
+#include "measure/ui/TForm5.h"
 
 #include <QCoreApplication>
 

@@ -1,17 +1,18 @@
 #include "app/TForm1.h"
+#include "widgets/Named.h"
 
 #include <utility>
 
-#include "app/AddressHistory.h"
-#include "app/DropDownComboBox.h"
-#include "app/IniFile.h"
-#include "app/PictureBox.h"
-#include "devconfig/TForm2.h"
-#include "devconfig/TForm3.h"
-#include "measure/TForm4.h"
-#include "measure/ModulePage.h"
-#include "measure/TForm5.h"
-#include "relay/RelayPage.h"
+#include "base/AddressHistory.h"
+#include "widgets/DropDownComboBox.h"
+#include "base/IniFile.h"
+#include "widgets/PictureBox.h"
+#include "devconfig/ui/TForm2.h"
+#include "devconfig/ui/TForm3.h"
+#include "measure/ui/TForm4.h"
+#include "measure/ui/ModulePage.h"
+#include "measure/ui/TForm5.h"
+#include "relay/ui/RelayPage.h"
 #include "protocol/Frames.h"
 
 #include <QCheckBox>
@@ -52,13 +53,6 @@ constexpr int kSidePanelWidth = 190; // right of the pages
 constexpr int kBottomMargin = 50;    // below the pages
 constexpr int kTemperatureGroupEight = 270;
 constexpr int kTemperatureGroupSingle = 80;
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 } // namespace
 

@@ -8,10 +8,10 @@
 //
 //   bench_module_page [calls in part 2 = 300] [seconds of history = 86400]
 
-#include "app/Reporter.h"
-#include "measure/ModuleChart.h"
-#include "measure/ModulePage.h"
-#include "measure/RadioGroup.h"
+#include "base/Reporter.h"
+#include "measure/ui/ModuleChart.h"
+#include "measure/ui/ModulePage.h"
+#include "widgets/RadioGroup.h"
 #include "BenchModuleFrames.h"
 
 #include <QApplication>

@@ -13,12 +13,12 @@
 // Exits non-zero when a quality bar fails: over 5 bytes a point (histories
 // of a week or more), a full-range redraw over 10 ms or 1.5 times the first
 // history's, a stall over 50 ms, or a day file holding more than its day.
-#include "app/Reporter.h"
+#include "base/Reporter.h"
 #include "measure/ChartFile.h"
-#include "measure/ModuleChart.h"
+#include "measure/ui/ModuleChart.h"
 #include "measure/ModuleCharts.h"
-#include "measure/ModulePage.h"
-#include "measure/RadioGroup.h"
+#include "measure/ui/ModulePage.h"
+#include "widgets/RadioGroup.h"
 #include "BenchModuleFrames.h"
 
 #include <QApplication>

@@ -12,7 +12,7 @@
 //   bench_recording [lines=20000]
 
 #include "app/ProgramEntry.h"
-#include "app/SettingsLocation.h"
+#include "base/SettingsLocation.h"
 #include "measure/CsvRecorder.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 #include "devconfig/SettingsFrame.h"
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 
 #include "devconfig/AddressText.h"
 #include "protocol/Checksums.h"

@@ -1,7 +1,7 @@
 #include "devconfig/SettingsTexts.h"
 
 #include "devconfig/AddressText.h"
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 
 namespace obr9 {
 

@@ -2,7 +2,7 @@
 //
 // Input: the file's bytes; the first item is remembered once more.
 
-#include "app/AddressHistory.h"
+#include "base/AddressHistory.h"
 #include "fuzz/FuzzCheck.h"
 
 #include <QByteArray>

@@ -3,9 +3,9 @@
 // Input: the file's bytes. The first line of the file, trimmed, is also
 // taken as a value to write, so that writes meet every kind of line too.
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 #include "fuzz/FuzzCheck.h"
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 
 #include <QByteArray>
 #include <QString>

@@ -9,7 +9,7 @@
 // the image simply lie outside it.
 #pragma once
 
-#include "measure/HistoryRing.h"
+#include "base/HistoryRing.h"
 #include "protocol/DisplayFormat.h"
 
 #include <QPoint>

@@ -1,6 +1,6 @@
 #include "protocol/MeasurementDecoder.h"
 
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 #include "protocol/Frames.h"
 
 #include <bit>

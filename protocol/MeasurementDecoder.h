@@ -4,7 +4,7 @@
 // visible effect to a MeasurementListener, in the order the screen changes.
 #pragma once
 
-#include "measure/HistoryRing.h"
+#include "base/HistoryRing.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 

@@ -11,7 +11,7 @@
 // the byte loop.
 #pragma once
 
-#include "app/Reporter.h"
+#include "base/Reporter.h"
 #include "protocol/ParserListener.h"
 
 #include <array>

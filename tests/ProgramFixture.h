@@ -4,8 +4,8 @@
 #pragma once
 
 #include "app/ProgramEntry.h"
-#include "app/Reporter.h"
-#include "app/SettingsLocation.h"
+#include "base/Reporter.h"
+#include "base/SettingsLocation.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

@@ -1,4 +1,4 @@
-#include "app/AddressHistory.h"
+#include "base/AddressHistory.h"
 
 #include <QDir>
 #include "TestFiles.h"

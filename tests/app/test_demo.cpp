@@ -2,9 +2,9 @@
 // scripts/run.sh starts it (the options are read from run.sh itself), the
 // module port taken from the program's port list, and every page showing
 // the simulator's data. Only real clicks and keys drive the program.
-#include "measure/ModulePage.h"
-#include "measure/TemperatureTable.h"
-#include "relay/RelayPage.h"
+#include "measure/ui/ModulePage.h"
+#include "measure/ui/TemperatureTable.h"
+#include "relay/ui/RelayPage.h"
 #include "link/Tcomsocket.h"
 #include "ProgramFixture.h"
 #include "UserInput.h"

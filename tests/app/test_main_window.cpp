@@ -1,14 +1,14 @@
 // The whole program against a controller played by the test on 127.0.0.1.
-#include "app/PictureBox.h"
-#include "measure/ModulePage.h"
-#include "measure/TForm4.h"
-#include "measure/TForm5.h"
+#include "widgets/PictureBox.h"
+#include "measure/ui/ModulePage.h"
+#include "measure/ui/TForm4.h"
+#include "measure/ui/TForm5.h"
 #include "ControllerFrames.h"
 #include "ProgramFixture.h"
 #include "PtyPair.h"
 #include "TestBytes.h"
 #include "UserInput.h"
-#include "relay/RelayPage.h"
+#include "relay/ui/RelayPage.h"
 
 #include <QAbstractItemView>
 #include <QCheckBox>

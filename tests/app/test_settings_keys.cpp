@@ -1,5 +1,5 @@
-#include "app/IniFile.h"
-#include "app/SettingsKeys.h"
+#include "base/IniFile.h"
+#include "base/SettingsKeys.h"
 
 #include <QMap>
 #include <QSet>

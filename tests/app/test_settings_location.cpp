@@ -1,5 +1,5 @@
-#include "app/IniFile.h"
-#include "app/SettingsLocation.h"
+#include "base/IniFile.h"
+#include "base/SettingsLocation.h"
 
 #include <QDateTime>
 #include <QDir>

@@ -7,7 +7,7 @@
 #include "TestBytes.h"
 #include "UserInput.h"
 
-#include "measure/TForm4.h"
+#include "measure/ui/TForm4.h"
 #include "protocol/Checksums.h"
 
 #include <QCheckBox>

@@ -1,5 +1,5 @@
 // The whole program against the simulated controller, over 127.0.0.1.
-#include "app/PictureBox.h"
+#include "widgets/PictureBox.h"
 #include "sim/SimController.h"
 #include "ProgramFixture.h"
 

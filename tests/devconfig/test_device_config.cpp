@@ -7,8 +7,8 @@
 #include "ProgramFixture.h"
 #include "UserInput.h"
 #include "devconfig/AddressText.h"
-#include "devconfig/TForm2.h"
-#include "devconfig/TForm3.h"
+#include "devconfig/ui/TForm2.h"
+#include "devconfig/ui/TForm3.h"
 #include "sim/SimController.h"
 
 #include <QApplication>

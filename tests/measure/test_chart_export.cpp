@@ -3,10 +3,10 @@
 // real right click and picked with a real click. The file chooser answers
 // at once with a path in a temporary folder.
 #include "measure/ChartCsvExport.h"
-#include "measure/ChartExportMenu.h"
-#include "measure/ChartImage.h"
-#include "measure/ModuleChart.h"
-#include "measure/TForm4.h"
+#include "measure/ui/ChartExportMenu.h"
+#include "measure/ui/ChartImage.h"
+#include "measure/ui/ModuleChart.h"
+#include "measure/ui/TForm4.h"
 
 #include "UserInput.h"
 

@@ -1,7 +1,7 @@
 // The chart window on its own, with rings of the test's: pixels of the two
 // images, the scales and the reports of a scale that cannot be drawn.
-#include "app/Reporter.h"
-#include "measure/TForm4.h"
+#include "base/Reporter.h"
+#include "measure/ui/TForm4.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 #include "UserInput.h"

@@ -1,4 +1,4 @@
-#include "measure/HistoryRing.h"
+#include "base/HistoryRing.h"
 
 #include <QTest>
 

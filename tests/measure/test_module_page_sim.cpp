@@ -2,10 +2,10 @@
 // the module stream arrives over the serial path and fills the page.
 
 #include "app/ProgramEntry.h"
-#include "app/SettingsLocation.h"
-#include "measure/ModuleChart.h"
-#include "measure/ModulePage.h"
-#include "measure/TemperatureTable.h"
+#include "base/SettingsLocation.h"
+#include "measure/ui/ModuleChart.h"
+#include "measure/ui/ModulePage.h"
+#include "measure/ui/TemperatureTable.h"
 #include "sim/SimModulePty.h"
 #include "sim/SimModules.h"
 

@@ -6,10 +6,10 @@
 #include "UserInput.h"
 #include "TestBytes.h"
 #include "TestFiles.h"
-#include "app/PictureBox.h"
-#include "app/SettingsLocation.h"
-#include "measure/TForm4.h"
-#include "measure/TForm5.h"
+#include "widgets/PictureBox.h"
+#include "base/SettingsLocation.h"
+#include "measure/ui/TForm4.h"
+#include "measure/ui/TForm5.h"
 #include "sim/SimController.h"
 
 #include <QCheckBox>

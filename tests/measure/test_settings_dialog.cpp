@@ -2,7 +2,7 @@
 // test's: defaults, "Save " and "Cancel".
 #include "TestBytes.h"
 #include "UserInput.h"
-#include "measure/TForm5.h"
+#include "measure/ui/TForm5.h"
 
 #include <QComboBox>
 #include <QLabel>

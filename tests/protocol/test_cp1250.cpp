@@ -1,7 +1,7 @@
 // Windows-1250: literal bytes of the Polish letters, every byte back to
 // itself, and the first character without a byte.
-#include "protocol/Cp1250.h"
-#include "protocol/DeviceText.h"
+#include "base/Cp1250.h"
+#include "base/DeviceText.h"
 
 #include <QTest>
 

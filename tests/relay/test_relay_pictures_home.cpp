@@ -1,6 +1,6 @@
 // Where the program finds its relay pictures: beside itself (build tree)
 // or, installed, in ../share/obr9 of its folder.
-#include "relay/RelayPictures.h"
+#include "relay/ui/RelayPictures.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // Relay modules of the simulator on a pseudo-terminal, operated from the
 // program's VK8 page over the serial path.
-#include "relay/RelayPage.h"
+#include "relay/ui/RelayPage.h"
 #include "sim/SimModuleBus.h"
 #include "ProgramFixture.h"
 #include "UserInput.h"
-#include "app/PictureBox.h"
+#include "widgets/PictureBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,9 +1,9 @@
-#include "measure/ModuleChart.h"
+#include "measure/ui/ModuleChart.h"
 
-#include "measure/ChartExportMenu.h"
+#include "measure/ui/ChartExportMenu.h"
 
-#include "measure/ChartBackWall.h"
-#include "measure/ChartSeriesPlottable.h"
+#include "measure/ui/ChartBackWall.h"
+#include "measure/ui/ChartSeriesPlottable.h"
 
 #include <algorithm>
 #include <cmath>

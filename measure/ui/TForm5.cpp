@@ -1,7 +1,7 @@
-#include "measure/TForm5.h"
+#include "measure/ui/TForm5.h"
 
 #include "link/ConnectionManager.h"
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 
 #include <QComboBox>
 #include <QLabel>

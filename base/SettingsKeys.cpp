@@ -1,6 +1,6 @@
-#include "app/SettingsKeys.h"
+#include "base/SettingsKeys.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <exception>
 

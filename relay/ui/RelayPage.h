@@ -3,7 +3,7 @@
 #pragma once
 
 #include "relay/RelayModel.h"
-#include "relay/RelayPictures.h"
+#include "relay/ui/RelayPictures.h"
 
 #include <QWidget>
 

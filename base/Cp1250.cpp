@@ -1,4 +1,4 @@
-#include "protocol/Cp1250.h"
+#include "base/Cp1250.h"
 
 #include <array>
 #include <cstdint>

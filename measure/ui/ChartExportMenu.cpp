@@ -1,8 +1,8 @@
-#include "measure/ChartExportMenu.h"
+#include "measure/ui/ChartExportMenu.h"
 
 #include "measure/ChartCsvExport.h"
-#include "measure/ChartImage.h"
-#include "measure/ModuleChart.h"
+#include "measure/ui/ChartImage.h"
+#include "measure/ui/ModuleChart.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>

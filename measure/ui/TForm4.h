@@ -5,7 +5,7 @@
 // leaves its channel out of the next drawing.
 #pragma once
 
-#include "measure/HistoryRing.h"
+#include "base/HistoryRing.h"
 #include "measure/StripChart.h"
 
 #include <QDialog>

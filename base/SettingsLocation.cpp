@@ -1,6 +1,6 @@
-#include "app/SettingsLocation.h"
+#include "base/SettingsLocation.h"
 
-#include "app/IniFile.h"
+#include "base/IniFile.h"
 
 #include <QCoreApplication>
 #include <QDir>

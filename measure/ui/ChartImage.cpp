@@ -1,4 +1,4 @@
-#include "measure/ChartImage.h"
+#include "measure/ui/ChartImage.h"
 
 #include <QPainter>
 

@@ -1,5 +1,5 @@
-#include "app/AddressHistory.h"
-#include "protocol/DeviceText.h"
+#include "base/AddressHistory.h"
+#include "base/DeviceText.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,9 +1,10 @@
-#include "measure/TForm4.h"
+#include "measure/ui/TForm4.h"
+#include "widgets/Named.h"
 
-#include "app/Reporter.h"
-#include "measure/ChartDrawing.h"
-#include "measure/ChartExportMenu.h"
-#include "measure/ChartImage.h"
+#include "base/Reporter.h"
+#include "measure/ui/ChartDrawing.h"
+#include "measure/ui/ChartExportMenu.h"
+#include "measure/ui/ChartImage.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 
@@ -28,13 +29,6 @@ constexpr int kContentWidth = kPanelLeft + 190;
 constexpr int kContentHeight = kTemperatureTop + SC::kHeight + 34;
 
 const QString kDegreesCelsius = QStringLiteral(u"\u00B0C");
-
-template <typename T>
-T* named(T* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
 
 QLabel* scaleLabel(QWidget* parent, const QString& name, const QString& text, int x, int y,
                    int width, Qt::Alignment alignment)

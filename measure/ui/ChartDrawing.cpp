@@ -1,4 +1,4 @@
-#include "measure/ChartDrawing.h"
+#include "measure/ui/ChartDrawing.h"
 
 #include "measure/StripChart.h"
 

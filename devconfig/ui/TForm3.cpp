@@ -1,10 +1,11 @@
-#include "devconfig/TForm3.h"
-#include "app/PasswordEcho.h"
+#include "devconfig/ui/TForm3.h"
+#include "widgets/Named.h"
+#include "widgets/PasswordEcho.h"
 
 #include "app/TForm1.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/SettingsFrame.h"
-#include "devconfig/TForm2.h"
+#include "devconfig/ui/TForm2.h"
 #include "link/ConnectionManager.h"
 
 #include <QCheckBox>
@@ -29,13 +30,6 @@
 using namespace obr9;
 
 namespace {
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 // Four groups of up to three digits; the blank is a space.
 const QString kAddressMask = QStringLiteral("999.999.999.999; ");

@@ -1,4 +1,4 @@
-#include "measure/TemperatureTable.h"
+#include "measure/ui/TemperatureTable.h"
 
 #include "protocol/DisplayFormat.h"
 

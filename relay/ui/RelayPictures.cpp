@@ -1,4 +1,4 @@
-#include "relay/RelayPictures.h"
+#include "relay/ui/RelayPictures.h"
 
 #include <QCoreApplication>
 #include <QDir>

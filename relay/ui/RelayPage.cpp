@@ -1,10 +1,10 @@
-#include "relay/RelayPage.h"
+#include "relay/ui/RelayPage.h"
 
-#include "app/DropDownComboBox.h"
-#include "app/PictureBox.h"
-#include "app/Reporter.h"
-#include "app/SettingsKeys.h"
-#include "protocol/DeviceText.h"
+#include "widgets/DropDownComboBox.h"
+#include "widgets/PictureBox.h"
+#include "base/Reporter.h"
+#include "base/SettingsKeys.h"
+#include "base/DeviceText.h"
 #include "protocol/FrameSink.h"
 
 #include <QComboBox>

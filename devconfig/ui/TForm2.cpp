@@ -1,6 +1,7 @@
-#include "devconfig/TForm2.h"
-#include "protocol/DeviceText.h"
-#include "app/PasswordEcho.h"
+#include "devconfig/ui/TForm2.h"
+#include "widgets/Named.h"
+#include "base/DeviceText.h"
+#include "widgets/PasswordEcho.h"
 
 #include "app/TForm1.h"
 #include "protocol/Frames.h"
@@ -13,13 +14,6 @@
 using namespace obr9;
 
 namespace {
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // The request carries 8-bit characters as they are.
 } // namespace
 

@@ -11,7 +11,7 @@
 #pragma once
 
 #include "measure/ChartData.h"
-#include "measure/ChartZoom.h"
+#include "measure/ui/ChartZoom.h"
 
 #include <qcustomplot.h>
 

@@ -1,6 +1,6 @@
-#include "protocol/DeviceText.h"
+#include "base/DeviceText.h"
 
-#include "protocol/Cp1250.h"
+#include "base/Cp1250.h"
 
 #include <cstring>
 

@@ -1,5 +1,5 @@
-#include "app/IniFile.h"
-#include "protocol/DeviceText.h"
+#include "base/IniFile.h"
+#include "base/DeviceText.h"
 
 #include <QFile>
 #include <QSaveFile>

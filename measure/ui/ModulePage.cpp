@@ -1,13 +1,14 @@
-#include "measure/ModulePage.h"
+#include "measure/ui/ModulePage.h"
+#include "widgets/Named.h"
 
-#include "app/Reporter.h"
-#include "app/SettingsKeys.h"
+#include "base/Reporter.h"
+#include "base/SettingsKeys.h"
 #include "measure/ChartFileWriter.h"
-#include "measure/ChartZoom.h"
-#include "measure/ModuleChart.h"
+#include "measure/ui/ChartZoom.h"
+#include "measure/ui/ModuleChart.h"
 #include "measure/ModuleCharts.h"
-#include "measure/RadioGroup.h"
-#include "measure/TemperatureTable.h"
+#include "widgets/RadioGroup.h"
+#include "measure/ui/TemperatureTable.h"
 
 #include <QCheckBox>
 #include <algorithm>
@@ -44,13 +45,6 @@ constexpr const char* kValueLabelNames[32] = {
     "Label58", "Label60", "Label62", "Label64", "Label80", "Label81", "Label82", "Label83",
     "Label5",  "Label7",  "Label9",  "Label11", "Label51", "Label53", "Label55", "Label57",
     "Label59", "Label61", "Label63", "Label65", "Label84", "Label85", "Label86", "Label87"};
-
-template <typename T>
-T* named(T* widget, const char* name)
-{
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
 
 QListWidget* checkList(const char* name, int count, const std::function<QString(int)>& text)
 {

@@ -1,4 +1,4 @@
-#include "measure/ChartBackWall.h"
+#include "measure/ui/ChartBackWall.h"
 
 namespace {
 const QString kWallLayer = QStringLiteral("wall");

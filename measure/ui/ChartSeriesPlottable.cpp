@@ -1,4 +1,4 @@
-#include "measure/ChartSeriesPlottable.h"
+#include "measure/ui/ChartSeriesPlottable.h"
 
 #include "measure/ChartData.h"
 
