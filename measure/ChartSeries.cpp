@@ -23,6 +23,152 @@ bool fitsFloat(double y)
         return false; // the conversion itself would be undefined
     return sameBits(double(float(y)), y);
 }
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Least and greatest finite value of the n values from p, and whether some
+// value is not finite. The plain loop first (it vectorises); values that are
+// not finite are rare and then counted one by one.
+template <typename V>
+void scan(const V* p, std::size_t n, double& lo, double& hi, bool& gap)
+{
+    V l = std::numeric_limits<V>::infinity();
+    V h = -std::numeric_limits<V>::infinity();
+    bool bad = false;
+    for (std::size_t k = 0; k < n; ++k) {
+        const V v = p[k];
+        bad |= !(v - v == V(0)); // NaN and the infinities
+        l = v < l ? v : l;
+        h = v > h ? v : h;
+    }
+    if (!bad) {
+        if (n > 0) {
+            lo = std::min(lo, double(l));
+            hi = std::max(hi, double(h));
+        }
+        return;
+    }
+    for (std::size_t k = 0; k < n; ++k) {
+        const double v = double(p[k]);
+        if (std::isfinite(v)) {
+            lo = std::min(lo, v);
+            hi = std::max(hi, v);
+        } else {
+            gap = true;
+        }
+    }
+}
+
+// Points [begin, end) of a column, chunk by chunk.
+template <typename V>
+void scanColumn(const ChunkedColumn<V>& column, std::size_t begin, std::size_t end, double& lo, double& hi,
+                bool& gap)
+{
+    constexpr std::size_t chunk = ChunkedColumn<V>::kChunk;
+    while (begin < end) {
+        const std::size_t stop = std::min(end, (begin / chunk + 1) * chunk);
+        scan(column.at(begin), stop - begin, lo, hi, gap);
+        begin = stop;
+    }
+}
+
+template <typename V, typename S>
+void pushSummary(std::vector<S>& level, S value)
+{
+    // Grows by an eighth, like the labels: little stands unused.
+    if (level.size() == level.capacity())
+        level.reserve(level.size() + level.size() / 8 + 64);
+    level.push_back(value);
+}
+
+// Called with size counting the new point: closes every block it ends.
+template <typename V, typename Levels>
+void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t size, int blockShift, int levelShift)
+{
+    const std::size_t block = std::size_t(1) << blockShift;
+    if (size % block != 0)
+        return;
+    using S = typename Levels::value_type::value_type;
+    double lo = kInf;
+    double hi = -kInf;
+    bool gap = false;
+    scan(column.at(size - block), block, lo, hi, gap); // a block never crosses a chunk
+    S sum = gap ? S{V(kNaN), V(kNaN)} : S{V(lo), V(hi)};
+    if (levels.empty())
+        levels.emplace_back();
+    pushSummary<V>(levels[0], sum);
+    const std::size_t fan = std::size_t(1) << levelShift;
+    for (std::size_t level = 0; levels[level].size() % fan == 0; ++level) {
+        const auto& below = levels[level];
+        S up = below[below.size() - fan];
+        for (std::size_t j = below.size() - fan + 1; j < below.size(); ++j) {
+            if (std::isnan(below[j].lo) || std::isnan(up.lo)) {
+                up = {V(kNaN), V(kNaN)};
+                continue;
+            }
+            up.lo = std::min(up.lo, below[j].lo);
+            up.hi = std::max(up.hi, below[j].hi);
+        }
+        if (levels.size() == level + 1)
+            levels.emplace_back();
+        pushSummary<V>(levels[level + 1], up);
+    }
+}
+
+template <typename V, typename Levels>
+void spanOf(const ChunkedColumn<V>& column, const Levels& levels, int blockShift, int levelShift, int begin,
+            int end, double& lo, double& hi, bool& gap)
+{
+    const int block = 1 << blockShift;
+    int i = begin;
+    // Single points up to the first whole block (or the end).
+    const int head = std::min(end, (i + block - 1) & ~(block - 1));
+    if (head > i) {
+        scanColumn(column, std::size_t(i), std::size_t(head), lo, hi, gap);
+        i = head;
+    }
+    while (i + block <= end) {
+        // The largest summarised block that starts at i and ends by end.
+        bool used = false;
+        for (int level = int(levels.size()) - 1; level >= 0; --level) {
+            const int shift = blockShift + level * levelShift;
+            const int length = 1 << shift;
+            if ((i & (length - 1)) != 0 || i + length > end)
+                continue;
+            const auto& summaries = levels[std::size_t(level)];
+            if (std::size_t(i >> shift) >= summaries.size())
+                continue;
+            const auto& sum = summaries[std::size_t(i >> shift)];
+            if (std::isnan(sum.lo)) {
+                if (level > 0)
+                    continue; // the blocks below say which part
+                scanColumn(column, std::size_t(i), std::size_t(i + length), lo, hi, gap);
+            } else {
+                lo = std::min(lo, double(sum.lo));
+                hi = std::max(hi, double(sum.hi));
+            }
+            i += length;
+            used = true;
+            break;
+        }
+        if (!used) { // the newest points, not yet summarised
+            scanColumn(column, std::size_t(i), std::size_t(i + block), lo, hi, gap);
+            i += block;
+        }
+    }
+    if (i < end)
+        scanColumn(column, std::size_t(i), std::size_t(end), lo, hi, gap);
+}
+
+template <typename Levels>
+std::size_t levelBytes(const Levels& levels)
+{
+    std::size_t bytes = levels.capacity() * sizeof(levels[0]);
+    for (const auto& level : levels)
+        bytes += level.capacity() * sizeof(level[0]);
+    return bytes;
+}
 } // namespace
 
 void ChartSeries::appendY(double y)
@@ -32,6 +178,15 @@ void ChartSeries::appendY(double y)
         for (std::size_t i = 0; i < yf_.size(); ++i)
             yd_.push_back(double(yf_[i]));
         yf_.clear();
+        // The summaries so far hold floats, which doubles hold exactly.
+        levelsD_.clear();
+        for (const auto& level : levelsF_) {
+            levelsD_.emplace_back();
+            levelsD_.back().reserve(level.size());
+            for (const auto& sum : level)
+                levelsD_.back().push_back({double(sum.lo), double(sum.hi)});
+        }
+        levelsF_.clear();
     }
     if (doubles_)
         yd_.push_back(y);
@@ -41,88 +196,20 @@ void ChartSeries::appendY(double y)
 
 void ChartSeries::summarize()
 {
-    // Called with size_ counting the new point: close every block it ends.
-    constexpr std::size_t block = std::size_t(1) << kBlockShift;
-    if (size_ % block != 0)
-        return;
-    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    Summary sum{std::numeric_limits<double>::infinity(), -std::numeric_limits<double>::infinity()};
-    for (std::size_t i = size_ - block; i < size_; ++i) {
-        const double v = y(int(i));
-        if (!std::isfinite(v)) {
-            sum = {nan, nan};
-            break;
-        }
-        sum.lo = std::min(sum.lo, v);
-        sum.hi = std::max(sum.hi, v);
-    }
-    if (levels_.empty())
-        levels_.emplace_back();
-    auto push = [](std::vector<Summary>& level, Summary value) {
-        // Grows by an eighth, like the labels: little stands unused.
-        if (level.size() == level.capacity())
-            level.reserve(level.size() + level.size() / 8 + 64);
-        level.push_back(value);
-    };
-    push(levels_[0], sum);
-    constexpr std::size_t fan = std::size_t(1) << kLevelShift;
-    for (std::size_t level = 0; levels_[level].size() % fan == 0; ++level) {
-        const std::vector<Summary>& below = levels_[level];
-        Summary up = below[below.size() - fan];
-        for (std::size_t j = below.size() - fan + 1; j < below.size(); ++j) {
-            if (std::isnan(below[j].lo) || std::isnan(up.lo)) {
-                up = {nan, nan};
-                continue;
-            }
-            up.lo = std::min(up.lo, below[j].lo);
-            up.hi = std::max(up.hi, below[j].hi);
-        }
-        if (levels_.size() == level + 1)
-            levels_.emplace_back();
-        push(levels_[level + 1], up);
-    }
+    if (doubles_)
+        closeBlocks(yd_, levelsD_, size_, kBlockShift, kLevelShift);
+    else
+        closeBlocks(yf_, levelsF_, size_, kBlockShift, kLevelShift);
 }
 
-std::size_t ChartSeries::summaryBytes() const
-{
-    std::size_t bytes = levels_.capacity() * sizeof(levels_[0]);
-    for (const auto& level : levels_)
-        bytes += level.capacity() * sizeof(Summary);
-    return bytes;
-}
+std::size_t ChartSeries::summaryBytes() const { return levelBytes(levelsF_) + levelBytes(levelsD_); }
 
 void ChartSeries::span(int begin, int end, double& lo, double& hi, bool& gap) const
 {
-    auto point = [&](int i) {
-        const double v = y(i);
-        if (std::isfinite(v)) {
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
-        } else {
-            gap = true;
-        }
-    };
-    int i = begin;
-    while (i < end) {
-        // The largest summarised block that starts at i and ends by end.
-        int used = -1;
-        for (int level = int(levels_.size()) - 1; level >= 0; --level) {
-            const int shift = kBlockShift + level * kLevelShift;
-            const int length = 1 << shift;
-            if ((i & (length - 1)) == 0 && i + length <= end &&
-                std::size_t(i >> shift) < levels_[std::size_t(level)].size() &&
-                !std::isnan(levels_[std::size_t(level)][std::size_t(i >> shift)].lo)) {
-                const Summary& s = levels_[std::size_t(level)][std::size_t(i >> shift)];
-                lo = std::min(lo, s.lo);
-                hi = std::max(hi, s.hi);
-                i += length;
-                used = level;
-                break;
-            }
-        }
-        if (used < 0)
-            point(i++);
-    }
+    if (doubles_)
+        spanOf(yd_, levelsD_, kBlockShift, kLevelShift, begin, end, lo, hi, gap);
+    else
+        spanOf(yf_, levelsF_, kBlockShift, kLevelShift, begin, end, lo, hi, gap);
 }
 
 void ChartSeries::appendLabel(uint32_t index, uint32_t label)
@@ -198,10 +285,24 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         return;
     const int64_t points = int64_t(last) - first + 1;
     const auto runs = int64_t(out.size());
+    // Long runs start on the grid of a summary level whose blocks are at
+    // most an eighth of a run: a run is then read from summaries alone, in
+    // memory order, instead of from points at both ends. A pixel column
+    // moves by less than an eighth of itself, which no eye sees.
+    int64_t grid = 1;
+    for (int shift = kBlockShift; (int64_t(1) << shift) * 8 <= points / runs; shift += kLevelShift)
+        grid = int64_t(1) << shift;
+    auto boundary = [&](int64_t r) -> int {
+        if (r <= 0 || r >= runs)
+            return first + int(r <= 0 ? 0 : points);
+        const int64_t at = first + r * points / runs;
+        return int(at / grid * grid);
+    };
+    int begin = boundary(0);
     for (int64_t r = 0; r < runs; ++r) {
-        // Run r covers [first + r * points / runs, first + (r + 1) * points / runs).
-        const int begin = first + int(r * points / runs);
-        const int end = first + int((r + 1) * points / runs);
+        // Run r covers [first + r * points / runs, first + (r + 1) * points / runs),
+        // both ends on the grid.
+        const int end = boundary(r + 1);
         if (begin >= end)
             continue;
         Envelope& e = out[std::size_t(r)];
@@ -212,6 +313,7 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         e.minimum = std::numeric_limits<double>::infinity();
         e.maximum = -std::numeric_limits<double>::infinity();
         span(begin, end, e.minimum, e.maximum, e.gap);
+        begin = end;
     }
 }
 
@@ -281,7 +383,8 @@ void ChartSeries::clearPoints()
     yd_.clear();
     labelRuns_.clear();
     labelRuns_.shrink_to_fit();
-    levels_.clear();
+    levelsF_.clear();
+    levelsD_.clear();
     x_.clear();
     ownX_ = false;
     runs_.clear();

@@ -57,8 +57,9 @@ public:
     uint32_t pointColour(int i) const;
 
     // For drawing many points on few pixels: points first..last (inclusive,
-    // clamped to the series) cut into out.size() runs of equal index length,
-    // each with its least and greatest finite Y, its first and last Y, and
+    // clamped to the series) cut into out.size() runs of about equal index
+    // length (long runs begin on a block boundary of the pyramid below; the
+    // runs' firstIndex and count say where each one lies), each with its least and greatest finite Y, its first and last Y, and
     // whether some Y is not finite (a gap in the line). A line through them
     // looks like the full line, spikes included. A run that gets no point
     // (more runs than points) has count 0; a run without a finite Y has
@@ -66,9 +67,9 @@ public:
     //
     // The cost does not grow with the history: beside the points the series
     // keeps a pyramid of block summaries (least and greatest finite value of
-    // each aligned block of 128, 1024, 8192, ... points), and a run is read
-    // from the largest blocks that fit in it plus at most a block's worth of
-    // single points at each end.
+    // each aligned block of 64, 512, 4096, ... points), and a run is read
+    // from the largest blocks that fit in it plus at most 63 single points
+    // at each end, read as one contiguous stretch.
     struct Envelope {
         double minimum = 0;
         double maximum = 0;
@@ -107,16 +108,24 @@ private:
     // Least and greatest finite value and the gap flag of points [begin, end).
     void span(int begin, int end, double& lo, double& hi, bool& gap) const;
 
-    static constexpr int kBlockShift = 7; // level 0 blocks: 128 points
-    static constexpr int kLevelShift = 3; // each level: 8 blocks of the one below
-    // A block with a value that is not finite has NaN in both: it is read
-    // point by point (such values only come from files).
+    // The pyramid: level 0 summarises aligned blocks of 64 points, each level
+    // above 8 blocks of the one below. A summary has the least and greatest
+    // value of its block, or NaN in both when a value in it is not finite
+    // (such a block is read point by point; those values only come from
+    // files). Floats while the points are floats, so the pyramid costs about
+    // a seventh of a byte a point.
+    static constexpr int kBlockShift = 6;
+    static constexpr int kLevelShift = 3;
+    template <typename V>
     struct Summary {
-        double lo; // least value; +inf for an empty summary
-        double hi; // greatest value
+        V lo;
+        V hi;
     };
+    template <typename V>
+    using Levels = std::vector<std::vector<Summary<V>>>;
     std::size_t summaryBytes() const;
-    std::vector<std::vector<Summary>> levels_;
+    Levels<float> levelsF_;  // while every value is a float
+    Levels<double> levelsD_; // from the first value that is not
     void appendLabel(uint32_t index, uint32_t label);
 
     std::size_t size_ = 0;

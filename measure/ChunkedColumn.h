@@ -43,6 +43,9 @@ public:
     bool empty() const { return size_ == 0; }
 
     T operator[](std::size_t i) const { return chunks_[i / kChunk][i % kChunk]; }
+    // Value i and the ones after it up to the end of its chunk lie
+    // contiguously from here.
+    const T* at(std::size_t i) const { return chunks_[i / kChunk].get() + i % kChunk; }
     T& operator[](std::size_t i) { return chunks_[i / kChunk][i % kChunk]; }
 
     void push_back(T value)

@@ -1,6 +1,7 @@
 #include "measure/ui/ChartSeriesPlottable.h"
 
 #include "measure/ChartData.h"
+#include "measure/ui/ChartLineCanvas.h"
 
 #include <algorithm>
 #include <cmath>
@@ -178,9 +179,9 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
         return;
     const double columns = std::abs(keyAxis()->coordToPixel(last) - keyAxis()->coordToPixel(first)) + 1;
     const int points = last - first + 1;
-    Polyline line(painter, [this](uint32_t c) { return linePen(c); });
 
     if (points <= 2 * columns) {
+        Polyline line(painter, [this](uint32_t c) { return linePen(c); });
         painter->setAntialiasing(double(points) <= columns);
         for (int i = first; i <= last; ++i) {
             const double v = s.y(i);
@@ -196,6 +197,12 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
     painter->setAntialiasing(false);
     envelope_.resize(std::size_t(std::clamp(int(columns), 1, 8192)));
     s.envelope(first, last, envelope_);
+    if (canvas_ && canvas_->accepts(painter) && keyAxis()->scaleType() == QCPAxis::stLinear &&
+        valueAxis()->scaleType() == QCPAxis::stLinear) {
+        drawDense(*canvas_, s);
+        return;
+    }
+    Polyline line(painter, [this](uint32_t c) { return linePen(c); });
     for (const ChartSeries::Envelope& e : envelope_) {
         if (e.count == 0)
             continue;
@@ -209,6 +216,40 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
         line.add(pixel(key, e.minimum), colour);
         line.add(pixel(key, e.maximum), colour);
         line.add(pixel(key, e.last), colour);
+    }
+}
+
+void ChartSeriesPlottable::drawDense(ChartLineCanvas& canvas, const ChartSeries& s)
+{
+    // Both axes are linear: pixel = origin + scale * coordinate. The raster
+    // engine puts an aliased point on the pixel whose centre is nearest,
+    // a tie going up and left: pixel ceil(p) - 1.
+    const double kx0 = keyAxis()->coordToPixel(0) + depth_.x();
+    const double kx = keyAxis()->coordToPixel(1) + depth_.x() - kx0;
+    const double vy0 = valueAxis()->coordToPixel(0) - depth_.y();
+    const double vy = valueAxis()->coordToPixel(1) - depth_.y() - vy0;
+    auto toPixel = [](double p) {
+        // Clamped and shifted positive first, so int() rounds down.
+        const double q = std::clamp(p, -kPixelLimit, kPixelLimit) + kPixelLimit;
+        const int n = int(q);
+        return (double(n) == q ? n - 1 : n) - int(kPixelLimit);
+    };
+    canvas.beginLine(s.pen);
+    for (const ChartSeries::Envelope& e : envelope_) {
+        if (e.count == 0)
+            continue;
+        if (e.gap || !std::isfinite(e.first) || !std::isfinite(e.last)) {
+            canvas.liftPen();
+            continue;
+        }
+        const int x = toPixel(kx0 + kx * e.firstIndex);
+        const int a = toPixel(vy0 + vy * e.first);
+        const int b = toPixel(vy0 + vy * e.minimum);
+        const int c = toPixel(vy0 + vy * e.maximum);
+        const int d = toPixel(vy0 + vy * e.last);
+        // Screen rows grow downwards: the least value is the lowest row on
+        // screen, the greatest row number.
+        canvas.column(x, a, std::min(b, c), std::max(b, c), d, s.pointColour(e.firstIndex + e.count - 1));
     }
 }
 

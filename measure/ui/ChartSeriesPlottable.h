@@ -19,6 +19,7 @@
 namespace obr9 {
 class ChartData;
 }
+class ChartLineCanvas;
 
 class ChartSeriesPlottable : public QCPAbstractPlottable {
     Q_OBJECT
@@ -30,6 +31,8 @@ public:
     // stay as they are.
     void setDepthOffset(QPointF offset) { depth_ = offset; }
     QPointF depthOffset() const { return depth_; }
+    // Dense lines go through the chart's canvas where it can take them.
+    void setCanvas(ChartLineCanvas* canvas) { canvas_ = canvas; }
 
     // Least and greatest value of the points whose X lies in keys (all
     // points for an empty range); foundRange false without such points.
@@ -49,10 +52,13 @@ private:
     QPen linePen(uint32_t colour) const;
     void drawByIndex(QCPPainter* painter, const obr9::ChartSeries& s);
     void drawOwnX(QCPPainter* painter, const obr9::ChartSeries& s);
+    // The envelope_ columns into the chart's canvas.
+    void drawDense(ChartLineCanvas& canvas, const obr9::ChartSeries& s);
     QPointF pixel(double key, double value) const;
 
     const obr9::ChartData& chart_;
     int series_;
     QPointF depth_;
+    ChartLineCanvas* canvas_ = nullptr;
     std::vector<obr9::ChartSeries::Envelope> envelope_; // reused between draws
 };

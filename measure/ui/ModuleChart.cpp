@@ -3,6 +3,7 @@
 #include "measure/ui/ChartExportMenu.h"
 
 #include "measure/ui/ChartBackWall.h"
+#include "measure/ui/ChartLineCanvas.h"
 #include "measure/ui/ChartSeriesPlottable.h"
 
 #include <algorithm>
@@ -83,6 +84,9 @@ ModuleChart::ModuleChart(ChartData& data, QWidget* parent)
     wall_ = new ChartBackWall(this);
     for (int k = 0; k < data_.seriesCount(); ++k)
         plottables_.push_back(new ChartSeriesPlottable(data_, k, xAxis, yAxis));
+    canvas_ = new ChartLineCanvas(this);
+    for (ChartSeriesPlottable* p : plottables_)
+        p->setCanvas(canvas_);
 
     setInteractions(QCP::iRangeZoom);
     axisRect()->setRangeZoom(Qt::Horizontal);

@@ -18,6 +18,7 @@
 #include <vector>
 
 class ChartBackWall;
+class ChartLineCanvas;
 class ChartSeriesPlottable;
 
 class ModuleChart : public QCustomPlot {
@@ -29,6 +30,7 @@ public:
     const obr9::ChartData& data() const { return data_; }
     int seriesCount() const { return int(plottables_.size()); }
     ChartSeriesPlottable* seriesPlottable(int k) const;
+    const ChartLineCanvas* lineCanvas() const { return canvas_; }
 
     // The whole chart was replaced (a file loaded): title, axes, names,
     // pens, visibility and 3-D view as the data say.
@@ -65,5 +67,6 @@ private:
     std::vector<ChartSeriesPlottable*> plottables_;
     QCPTextElement* title_ = nullptr;
     ChartBackWall* wall_ = nullptr;
+    ChartLineCanvas* canvas_ = nullptr; // dense lines, drawn above the series
     bool dirty_ = true; // a redraw was asked for while hidden
 };

@@ -265,17 +265,23 @@ private slots:
         // are not finite; envelopes of random spans and widths must equal a
         // plain pass over the points.
         std::mt19937 random(12);
-        for (const bool withGaps : {false, true}) {
+        // Modes: floats; floats with gaps; floats that turn into doubles
+        // halfway (a value a float cannot hold), with gaps.
+        for (const int mode : {0, 1, 2}) {
+            const bool withGaps = mode > 0;
             ChartSeries s(QStringLiteral("s"), 0xFF000000u);
             const int n = 200000;
             for (int i = 0; i < n; ++i) {
-                double v = 20.0 + float(random() % 1000) / 100.0f;
+                double v = double(20.0f + float(random() % 1000) / 100.0f);
+                if (mode == 2 && i >= n / 2)
+                    v += 0.1; // no float holds these exactly
                 if (random() % 5000 == 0)
                     v = random() % 2 ? 900.0 + float(random() % 100) : -900.0;
                 if (withGaps && random() % 20000 == 0)
                     v = random() % 2 ? std::numeric_limits<double>::quiet_NaN() : std::numeric_limits<double>::infinity();
                 s.append(v, ChartLabels::kEmpty, s.colour);
             }
+            QCOMPARE(s.storesDoubles(), mode == 2);
             for (int trial = 0; trial < 60; ++trial) {
                 const int first = int(random() % n) - 100;
                 const int last = first + int(random() % (trial % 3 == 0 ? n : 5000));
@@ -284,13 +290,23 @@ private slots:
                 const int lo = std::max(first, 0);
                 const int hi = std::min(last, n - 1);
                 const auto count = int64_t(runs.size());
+                // The runs tile the span in order, each within a
+                // sixteenth of a run of its even share, the non-empty ones
+                // counted as points allow.
+                int next = lo;
+                int nonEmpty = 0;
+                const double share = double(hi - lo + 1) / double(count);
                 for (int64_t r = 0; r < count; ++r) {
-                    const int b = lo + int(r * (hi - lo + 1) / count);
-                    const int e = lo + int((r + 1) * (hi - lo + 1) / count);
                     const ChartSeries::Envelope& got = runs[std::size_t(r)];
-                    QCOMPARE(got.count, std::max(0, e - b));
-                    if (b >= e)
+                    if (got.count == 0)
                         continue;
+                    ++nonEmpty;
+                    const int b = got.firstIndex;
+                    const int e = b + got.count;
+                    QCOMPARE(b, next);
+                    next = e;
+                    QVERIFY2(std::abs(double(b - lo) - double(r) * share) <= share / 8 + 1,
+                             qPrintable(QStringLiteral("run %1 begins at %2").arg(r).arg(b)));
                     double mn = std::numeric_limits<double>::infinity();
                     double mx = -mn;
                     bool gap = false;
@@ -308,6 +324,10 @@ private slots:
                     QCOMPARE(got.gap, gap);
                     QCOMPARE(got.first, s.y(b));
                     QCOMPARE(got.last, s.y(e - 1));
+                }
+                if (lo <= hi) {
+                    QCOMPARE(next, hi + 1);
+                    QCOMPARE(int64_t(nonEmpty), std::min<int64_t>(count, hi - lo + 1));
                 }
             }
         }
