@@ -267,6 +267,16 @@ int ChartSeries::append(double x, double y, uint32_t label, uint32_t pointColour
     return result;
 }
 
+void ChartSeries::prefetch(int i) const
+{
+    if (i < 0 || std::size_t(i) >= size_)
+        return;
+    if (doubles_)
+        __builtin_prefetch(yd_.at(std::size_t(i)));
+    else
+        __builtin_prefetch(yf_.at(std::size_t(i)));
+}
+
 uint32_t ChartSeries::pointColour(int i) const
 {
     // The last run that starts at or before i.
@@ -286,11 +296,11 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
     const int64_t points = int64_t(last) - first + 1;
     const auto runs = int64_t(out.size());
     // Long runs start on the grid of a summary level whose blocks are at
-    // most an eighth of a run: a run is then read from summaries alone, in
-    // memory order, instead of from points at both ends. A pixel column
-    // moves by less than an eighth of itself, which no eye sees.
+    // most a quarter of a run: a run is then read from the summaries of one
+    // level, in memory order, instead of from points at both ends. A pixel
+    // column moves by less than a quarter of itself, which no eye sees.
     int64_t grid = 1;
-    for (int shift = kBlockShift; (int64_t(1) << shift) * 8 <= points / runs; shift += kLevelShift)
+    for (int shift = kBlockShift; (int64_t(1) << shift) * 4 <= points / runs; shift += kLevelShift)
         grid = int64_t(1) << shift;
     auto boundary = [&](int64_t r) -> int {
         if (r <= 0 || r >= runs)
@@ -305,6 +315,10 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         const int end = boundary(r + 1);
         if (begin >= end)
             continue;
+        // The next run's end point, a cache miss on a long history, is
+        // asked for while this run is read.
+        if (r + 2 <= runs)
+            prefetch(boundary(r + 2) - 1);
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;

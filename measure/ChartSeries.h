@@ -105,6 +105,7 @@ private:
     };
     void appendY(double y);
     void summarize();
+    void prefetch(int i) const; // a hint to the cache, nothing more
     // Least and greatest finite value and the gap flag of points [begin, end).
     void span(int begin, int end, double& lo, double& hi, bool& gap) const;
 

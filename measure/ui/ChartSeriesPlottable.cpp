@@ -199,11 +199,12 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
     s.envelope(first, last, envelope_);
     if (canvas_ && canvas_->accepts(painter) && keyAxis()->scaleType() == QCPAxis::stLinear &&
         valueAxis()->scaleType() == QCPAxis::stLinear) {
-        drawDense(*canvas_, s);
+        drawDense(*canvas_, s, first, points);
         return;
     }
     Polyline line(painter, [this](uint32_t c) { return linePen(c); });
-    for (const ChartSeries::Envelope& e : envelope_) {
+    for (std::size_t r = 0; r < envelope_.size(); ++r) {
+        const ChartSeries::Envelope& e = envelope_[r];
         if (e.count == 0)
             continue;
         if (e.gap || !std::isfinite(e.first) || !std::isfinite(e.last)) {
@@ -211,7 +212,7 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
             continue;
         }
         const uint32_t colour = s.pointColour(e.firstIndex + e.count - 1);
-        const double key = e.firstIndex;
+        const double key = runKey(first, points, r);
         line.add(pixel(key, e.first), colour);
         line.add(pixel(key, e.minimum), colour);
         line.add(pixel(key, e.maximum), colour);
@@ -219,7 +220,14 @@ void ChartSeriesPlottable::drawByIndex(QCPPainter* painter, const ChartSeries& s
     }
 }
 
-void ChartSeriesPlottable::drawDense(ChartLineCanvas& canvas, const ChartSeries& s)
+double ChartSeriesPlottable::runKey(int first, int points, std::size_t run) const
+{
+    // A run is drawn at its even share of the span, not where it begins on
+    // the summaries' grid, so every pixel column gets its own run.
+    return double(first + int64_t(run) * points / int64_t(envelope_.size()));
+}
+
+void ChartSeriesPlottable::drawDense(ChartLineCanvas& canvas, const ChartSeries& s, int first, int points)
 {
     // Both axes are linear: pixel = origin + scale * coordinate. The raster
     // engine puts an aliased point on the pixel whose centre is nearest,
@@ -235,14 +243,15 @@ void ChartSeriesPlottable::drawDense(ChartLineCanvas& canvas, const ChartSeries&
         return (double(n) == q ? n - 1 : n) - int(kPixelLimit);
     };
     canvas.beginLine(s.pen);
-    for (const ChartSeries::Envelope& e : envelope_) {
+    for (std::size_t r = 0; r < envelope_.size(); ++r) {
+        const ChartSeries::Envelope& e = envelope_[r];
         if (e.count == 0)
             continue;
         if (e.gap || !std::isfinite(e.first) || !std::isfinite(e.last)) {
             canvas.liftPen();
             continue;
         }
-        const int x = toPixel(kx0 + kx * e.firstIndex);
+        const int x = toPixel(kx0 + kx * runKey(first, points, r));
         const int a = toPixel(vy0 + vy * e.first);
         const int b = toPixel(vy0 + vy * e.minimum);
         const int c = toPixel(vy0 + vy * e.maximum);

@@ -53,7 +53,8 @@ private:
     void drawByIndex(QCPPainter* painter, const obr9::ChartSeries& s);
     void drawOwnX(QCPPainter* painter, const obr9::ChartSeries& s);
     // The envelope_ columns into the chart's canvas.
-    void drawDense(ChartLineCanvas& canvas, const obr9::ChartSeries& s);
+    void drawDense(ChartLineCanvas& canvas, const obr9::ChartSeries& s, int first, int points);
+    double runKey(int first, int points, std::size_t run) const;
     QPointF pixel(double key, double value) const;
 
     const obr9::ChartData& chart_;

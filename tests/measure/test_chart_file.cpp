@@ -290,8 +290,8 @@ private slots:
                 const int lo = std::max(first, 0);
                 const int hi = std::min(last, n - 1);
                 const auto count = int64_t(runs.size());
-                // The runs tile the span in order, each within a
-                // sixteenth of a run of its even share, the non-empty ones
+                // The runs tile the span in order, each beginning within a
+                // quarter of a run of its even share, the non-empty ones
                 // counted as points allow.
                 int next = lo;
                 int nonEmpty = 0;
@@ -305,7 +305,7 @@ private slots:
                     const int e = b + got.count;
                     QCOMPARE(b, next);
                     next = e;
-                    QVERIFY2(std::abs(double(b - lo) - double(r) * share) <= share / 8 + 1,
+                    QVERIFY2(std::abs(double(b - lo) - double(r) * share) <= share / 4 + 1,
                              qPrintable(QStringLiteral("run %1 begins at %2").arg(r).arg(b)));
                     double mn = std::numeric_limits<double>::infinity();
                     double mx = -mn;
