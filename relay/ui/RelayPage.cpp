@@ -5,6 +5,7 @@
 #include "base/Reporter.h"
 #include "base/SettingsKeys.h"
 #include "base/DeviceText.h"
+#include "base/IntegerText.h"
 #include "protocol/FrameSink.h"
 
 #include <QComboBox>
@@ -447,11 +448,9 @@ void RelayPage::ChangeButtonImageMouseDown()
     model_.setMode(n, mode);
     o.modeLetter->setText(out.modeLetter);
 
-    bool ok = false;
-    const int time = edit2_->text().trimmed().toInt(&ok);
-    if (!ok) {
-        reporter_->report({QStringLiteral("'%1' is not a valid integer value").arg(edit2_->text()),
-                           QStringLiteral("Error")});
+    int time = 0;
+    if (!textToInt(edit2_->text(), time)) {
+        reporter_->report({notAnIntegerMessage(edit2_->text()), QStringLiteral("Error")});
         return;
     }
     out.time = time;
