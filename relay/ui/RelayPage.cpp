@@ -229,7 +229,7 @@ void RelayPage::bindSettings(SettingsKeyTable& keys)
             outputs_[size_t(n)].name->setText(v.text);
             return true;
         },
-        [this](int n) { return outputs_[size_t(n)].name->text(); });
+        [this](int n) { return model_.output(n).name; });
     keys.bindFamily(
         QStringLiteral("ImgOffName"),
         [this](int n, const SettingsValue& v) {
@@ -280,7 +280,7 @@ void RelayPage::bindSettings(SettingsKeyTable& keys)
             modules_[size_t(m)].group->setTitle(v.text);
             return true;
         },
-        [this](int m) { return modules_[size_t(m)].group->title(); });
+        [this](int m) { return model_.module(m).name; });
     keys.bind(
         QStringLiteral("index"),
         [this](const SettingsValue& v) {
