@@ -1,5 +1,6 @@
 #include "devconfig/SettingsFrame.h"
 #include "base/DeviceText.h"
+#include "base/LittleEndian.h"
 
 #include "devconfig/AddressText.h"
 #include "protocol/Checksums.h"
@@ -21,11 +22,7 @@ public:
 
     void byte(uint8_t b) { frame_.append(char(b)); }
 
-    void u16(uint16_t v)
-    {
-        byte(uint8_t(v & 0xFF));
-        byte(uint8_t(v >> 8));
-    }
+    void u16(uint16_t v) { le::append16(frame_, v); }
 
     void text(const QString& field, const QString& value, int width)
     {

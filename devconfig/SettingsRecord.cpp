@@ -1,5 +1,7 @@
 #include "devconfig/SettingsRecord.h"
 
+#include "base/LittleEndian.h"
+
 #include <cstring>
 
 namespace obr9 {
@@ -21,11 +23,6 @@ std::array<uint8_t, N> bytesAt(const uint8_t* at)
     std::memcpy(out.data(), at, N);
     return out;
 }
-
-uint16_t le16(const uint8_t* at)
-{
-    return uint16_t(at[0] | (at[1] << 8));
-}
 } // namespace
 
 SettingsRecord SettingsRecord::decode(const uint8_t* record, int size)
@@ -44,9 +41,9 @@ SettingsRecord SettingsRecord::decode(const uint8_t* record, int size)
     r.destinationUser = textField(record + 110, 10);
     r.destinationPassword = textField(record + 120, 10);
     r.dns = bytesAt<4>(record + 130);
-    r.destinationPort = le16(record + 134);
+    r.destinationPort = le::read16(record + 134);
     r.baudIndex = record[136];
-    r.transmitTime = le16(record + 137);
+    r.transmitTime = le::read16(record + 137);
     r.bufferIndex = record[139];
     r.stopBits = record[140];
     r.dataBits = record[141];

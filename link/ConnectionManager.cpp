@@ -1,5 +1,7 @@
 #include "link/ConnectionManager.h"
 
+#include "base/IntegerText.h"
+#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
 #include <algorithm>
@@ -7,30 +9,10 @@
 namespace obr9 {
 
 namespace {
-ParserListener& silentParserListener()
-{
-    static ParserListener none;
-    return none;
-}
-
 // Serial line of the RS-485 modules, apart from the baud rate.
 constexpr uint32_t kSerialQueueSize = 1024;
 constexpr int kFallbackBaudRate = 500000;
 } // namespace
-
-bool textToInt(const QString& text, int& value)
-{
-    bool ok = false;
-    const int parsed = text.trimmed().toInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
-}
-
-QString notAnIntegerMessage(const QString& text)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
 
 ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& listener,
                                      QObject* parent)
@@ -448,62 +430,62 @@ void ConnectionManager::Timer2Timer()
 
 void ConnectionManager::parserDiagnostics(const ParserDiagnostics& d)
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).parserDiagnostics(d);
+    listenerOr(parserListener_).parserDiagnostics(d);
 }
 
 void ConnectionManager::uploadStep()
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).uploadStep();
+    listenerOr(parserListener_).uploadStep();
 }
 
 void ConnectionManager::bytesReceived()
 {
     liveTimer = 0;
-    (parserListener_ ? *parserListener_ : silentParserListener()).bytesReceived();
+    listenerOr(parserListener_).bytesReceived();
 }
 
 void ConnectionManager::readDone()
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).readDone();
+    listenerOr(parserListener_).readDone();
 }
 
 void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int length)
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).dataFrame(type, payload, length);
+    listenerOr(parserListener_).dataFrame(type, payload, length);
 }
 
 void ConnectionManager::identificationVersion(uint8_t version)
 {
     deviceAnswered = true;
     answeredLink_ = readingFrom_ != Link::None ? readingFrom_ : activeLink();
-    (parserListener_ ? *parserListener_ : silentParserListener()).identificationVersion(version);
+    listenerOr(parserListener_).identificationVersion(version);
 }
 
 void ConnectionManager::voltageIntervalIndex(uint8_t index)
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).voltageIntervalIndex(index);
+    listenerOr(parserListener_).voltageIntervalIndex(index);
 }
 
 void ConnectionManager::temperatureIntervalIndex(uint8_t index)
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).temperatureIntervalIndex(index);
+    listenerOr(parserListener_).temperatureIntervalIndex(index);
 }
 
 void ConnectionManager::loginRefused()
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).loginRefused();
+    listenerOr(parserListener_).loginRefused();
 }
 
 void ConnectionManager::settingsRecordReceived(const uint8_t* record, int size)
 {
     settingsDialogActive = true;
-    (parserListener_ ? *parserListener_ : silentParserListener())
+    listenerOr(parserListener_)
         .settingsRecordReceived(record, size);
 }
 
 void ConnectionManager::uploadAcknowledged(bool accepted)
 {
-    (parserListener_ ? *parserListener_ : silentParserListener()).uploadAcknowledged(accepted);
+    listenerOr(parserListener_).uploadAcknowledged(accepted);
 }
 
 } // namespace obr9

@@ -160,9 +160,4 @@ inline const QString clientDisconnected = QStringLiteral("klient rozlaczony");
 inline const QString serverIdle = QStringLiteral("brak polaczenia");
 } // namespace LinkText
 
-// Delphi-style integer conversion of operator text: optional sign, decimal
-// digits, surrounding blanks; anything else fails.
-bool textToInt(const QString& text, int& value);
-QString notAnIntegerMessage(const QString& text);
-
 } // namespace obr9

@@ -1,5 +1,7 @@
 #include "measure/ModuleStreamParser.h"
 
+#include "base/LittleEndian.h"
+#include "base/SilentListener.h"
 #include "measure/ChartData.h"
 #include "measure/ModuleCharts.h"
 #include "protocol/Checksums.h"
@@ -10,23 +12,6 @@
 #include <cstring>
 
 namespace obr9 {
-
-namespace {
-ModuleStreamListener& silentListener()
-{
-    static ModuleStreamListener none;
-    return none;
-}
-
-float floatAt(const uint8_t* frame, int offset)
-{
-    const uint32_t bits = uint32_t(frame[offset]) | uint32_t(frame[offset + 1]) << 8 |
-                          uint32_t(frame[offset + 2]) << 16 | uint32_t(frame[offset + 3]) << 24;
-    float value;
-    std::memcpy(&value, &bits, sizeof value);
-    return value;
-}
-} // namespace
 
 QString ModuleStreamStatistics::rejectedText() const
 {
@@ -81,7 +66,7 @@ QString ModuleStreamParser::valueText(float value, const DisplayFormat* format)
 
 void ModuleStreamParser::parse(const uint8_t* data, int count)
 {
-    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    ModuleStreamListener& listener = listenerOr(listener_);
     if (count < 0 || !data)
         count = 0;
     if (count != 0)
@@ -97,9 +82,9 @@ void ModuleStreamParser::parse(const uint8_t* data, int count)
 
 void ModuleStreamParser::frameComplete()
 {
-    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    ModuleStreamListener& listener = listenerOr(listener_);
     const uint16_t computed = Crc16Modbus(frame_.data(), 0, kFrameSize - 2);
-    const uint16_t received = uint16_t(frame_[18] | frame_[19] << 8);
+    const uint16_t received = le::read16(frame_.data() + 18);
 
     // A computed CRC of 0 never counts as a match on the module link.
     if (computed != received || computed == 0) {
@@ -122,7 +107,7 @@ void ModuleStreamParser::frameComplete()
 
 void ModuleStreamParser::channelFrame()
 {
-    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    ModuleStreamListener& listener = listenerOr(listener_);
     const int ch = frame_[0];
     // No slot, label or table row exists for it; it counted as received.
     if (ch >= kChannels)
@@ -136,9 +121,9 @@ void ModuleStreamParser::channelFrame()
 
     ModuleChannelReading r;
     r.channel = ch;
-    r.internal = floatAt(frame_.data(), 4);
-    r.external = floatAt(frame_.data(), 8);
-    const uint16_t count = uint16_t(frame_[12] | frame_[13] << 8);
+    r.internal = le::readFloat(frame_.data() + 4);
+    r.external = le::readFloat(frame_.data() + 8);
+    const uint16_t count = le::read16(frame_.data() + 12);
     r.volts = float(double(count) * kVoltsPerCount);
     r.externalMissing = r.external == kNoExternalSensor;
 
@@ -169,7 +154,7 @@ bool ModuleStreamParser::pointsDue(const QDateTime& now)
 
 void ModuleStreamParser::chartingStep()
 {
-    ModuleStreamListener& listener = listener_ ? *listener_ : silentListener();
+    ModuleStreamListener& listener = listenerOr(listener_);
     const QDateTime now = clock_ ? clock_() : QDateTime::currentDateTime();
 
     ModuleChartingStep step;

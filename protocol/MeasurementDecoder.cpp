@@ -1,9 +1,10 @@
 #include "protocol/MeasurementDecoder.h"
 
 #include "base/DeviceText.h"
+#include "base/LittleEndian.h"
+#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -12,24 +13,11 @@ namespace obr9 {
 
 namespace {
 
-MeasurementListener& silentListener()
-{
-    static MeasurementListener none;
-    return none;
-}
-
 const QString kDegreesCelsius = QStringLiteral(u"\u00B0C");
 
 // Raw counts outside -150..300 half degrees (-75..150 degC) are not believed.
 constexpr float kLowestRaw = -150.0f;
 constexpr float kHighestRaw = 300.0f;
-
-float littleEndianFloat(const uint8_t* p)
-{
-    const uint32_t bits = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                          uint32_t(p[3]) << 24;
-    return std::bit_cast<float>(bits);
-}
 
 } // namespace
 
@@ -57,7 +45,7 @@ MeasurementDecoder::MeasurementDecoder(DeviceState& state, TemperatureHistory& t
 
 MeasurementListener& MeasurementDecoder::listener()
 {
-    return listener_ ? *listener_ : silentListener();
+    return listenerOr(listener_);
 }
 
 float MeasurementDecoder::voltsFromRaw(uint16_t raw)
@@ -159,8 +147,8 @@ void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
 {
     switchKind(TemperatureHumiditySensor);
 
-    const float humidity = littleEndianFloat(payload);
-    const float temperature = littleEndianFloat(payload + 4);
+    const float humidity = le::readFloat(payload);
+    const float temperature = le::readFloat(payload + 4);
 
     QString temperatureText = QStringLiteral("Temperature=");
     format_.appendGeneral(temperatureText, double(temperature));
@@ -181,7 +169,7 @@ void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
 
 void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
 {
-    const uint16_t raw = uint16_t(payload[0] | payload[1] << 8);
+    const uint16_t raw = le::read16(payload);
     voltage_.store(0, raw);
 
     const float volts = voltsFromRaw(raw);

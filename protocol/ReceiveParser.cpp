@@ -1,19 +1,12 @@
 #include "protocol/ReceiveParser.h"
 
+#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace obr9 {
-
-namespace {
-ParserListener& silentListener()
-{
-    static ParserListener none;
-    return none;
-}
-} // namespace
 
 ReceiveParser::ReceiveParser(ParserListener* listener, Reporter* reporter)
     : listener_(listener)
@@ -33,7 +26,7 @@ int ReceiveParser::byteLimit() const
 
 void ReceiveParser::Analizuj(int count)
 {
-    ParserListener& listener = listener_ ? *listener_ : silentListener();
+    ParserListener& listener = listenerOr(listener_);
     count = std::clamp(count, 0, kReceiveBufferSize);
 
     if (resetRequest_) {
@@ -67,7 +60,7 @@ void ReceiveParser::Analizuj(int count)
 
 void ReceiveParser::runAnswerMachine()
 {
-    ParserListener& listener = listener_ ? *listener_ : silentListener();
+    ParserListener& listener = listenerOr(listener_);
     parserState_ = 0; // an answer must arrive within one read
 
     for (int i = 0; i < byteLimit(); ++i) {
@@ -139,7 +132,7 @@ void ReceiveParser::runAnswerMachine()
 
 void ReceiveParser::runAcknowledgementScan()
 {
-    ParserListener& listener = listener_ ? *listener_ : silentListener();
+    ParserListener& listener = listenerOr(listener_);
     for (int i = 0; i < byteLimit(); ++i) {
         const uint8_t b = receiveBuffer_[size_t(i)];
         if (b == '{')
@@ -151,7 +144,7 @@ void ReceiveParser::runAcknowledgementScan()
 
 void ReceiveParser::runDataMachine()
 {
-    ParserListener& listener = listener_ ? *listener_ : silentListener();
+    ParserListener& listener = listenerOr(listener_);
 
     for (int i = 0; i < byteLimit(); ++i) {
         const uint8_t b = receiveBuffer_[size_t(i)];

@@ -8,7 +8,7 @@ PACKAGES=(
     qt6-base-dev qt6-serialport-dev
     libqcustomplot-dev libqcustomplot2.1-qt6
     clang libclang-rt-dev
-    socat
+    socat python3
     libgl-dev
 )
 

@@ -7,8 +7,8 @@
 // Fault switches make it write byte by byte, put garbage between frames,
 // fall silent or drop the connection.
 //
-// The RS-485 modules behind the controller (HQ-2, VK8) are a separate peer:
-// they will get a class of their own beside this one, on a pseudo-terminal.
+// The RS-485 modules behind the controller (HQ-2, VK8) are a separate peer,
+// SimModules, carried on a pseudo-terminal or TCP.
 #pragma once
 
 #include "sim/SimDeviceConfig.h"

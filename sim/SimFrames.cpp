@@ -1,18 +1,11 @@
 #include "sim/SimFrames.h"
 
+#include "base/LittleEndian.h"
+
 #include <algorithm>
-#include <bit>
 #include <cmath>
 
 namespace obr9::sim {
-
-namespace {
-void appendLittleEndian32(QByteArray& out, uint32_t value)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.append(static_cast<char>((value >> shift) & 0xFF));
-}
-} // namespace
 
 QByteArray identificationAnswer(uint8_t version, uint8_t voltageIntervalIndex,
                                 uint8_t temperatureIntervalIndex)
@@ -57,8 +50,8 @@ QByteArray temperatureHumidityFrame(float humidityPercent, float celsius)
 {
     QByteArray payload;
     payload.reserve(8);
-    appendLittleEndian32(payload, std::bit_cast<uint32_t>(humidityPercent));
-    appendLittleEndian32(payload, std::bit_cast<uint32_t>(celsius));
+    le::appendFloat(payload, humidityPercent);
+    le::appendFloat(payload, celsius);
     return dataFrame(DataFrameType::TemperatureHumidity, payload);
 }
 

@@ -3,6 +3,7 @@
 #include "widgets/PasswordEcho.h"
 
 #include "app/TForm1.h"
+#include "base/IntegerText.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/SettingsFrame.h"
 #include "devconfig/ui/TForm2.h"

@@ -2,7 +2,6 @@
 
 #include "measure/ChartCsvExport.h"
 #include "measure/ui/ChartImage.h"
-#include "measure/ui/ModuleChart.h"
 
 #include <QContextMenuEvent>
 #include <QFileDialog>
@@ -10,6 +9,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QMouseEvent>
+
+#include <qcustomplot.h>
 
 namespace {
 
@@ -42,23 +43,25 @@ void openFileDialog(QWidget* parent, const QString& caption, const QString& filt
 
 } // namespace
 
-ChartExportMenu::ChartExportMenu(QWidget* target, ModuleChart* chart, ChartImage* image)
+ChartExportMenu::ChartExportMenu(QWidget* target, QCustomPlot* chart, const obr9::ChartData* data,
+                                 ChartImage* image)
     : QObject(target)
     , target_(target)
     , chart_(chart)
+    , data_(data)
     , image_(image)
 {
     target->installEventFilter(this);
 }
 
-ChartExportMenu* ChartExportMenu::install(ModuleChart* chart)
+ChartExportMenu* ChartExportMenu::install(QCustomPlot* chart, const obr9::ChartData& data)
 {
-    return new ChartExportMenu(chart, chart, nullptr);
+    return new ChartExportMenu(chart, chart, &data, nullptr);
 }
 
 ChartExportMenu* ChartExportMenu::install(ChartImage* image)
 {
-    return new ChartExportMenu(image, nullptr, image);
+    return new ChartExportMenu(image, nullptr, nullptr, image);
 }
 
 void ChartExportMenu::setFileChooser(FileChooser chooser)
@@ -144,7 +147,7 @@ bool ChartExportMenu::saveImage(const QString& path)
 bool ChartExportMenu::exportCsv(const QString& path)
 {
     QString error;
-    const bool ok = chart_ && obr9::SaveChartCsv(chart_->data(), path, &error);
+    const bool ok = data_ && obr9::SaveChartCsv(*data_, path, &error);
     report(path, ok ? QString() : tr("Cannot write %1: %2").arg(path, error));
     return ok;
 }

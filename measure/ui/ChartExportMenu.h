@@ -17,8 +17,12 @@
 #include <functional>
 
 class ChartImage;
-class ModuleChart;
+class QCustomPlot;
 class QWidget;
+
+namespace obr9 {
+class ChartData;
+}
 
 class ChartExportMenu : public QObject {
     Q_OBJECT
@@ -30,7 +34,9 @@ public:
     using FileChooser = std::function<void(QWidget* parent, const QString& caption, const QString& filters,
                                            const QString& defaultSuffix, Done done)>;
 
-    static ChartExportMenu* install(ModuleChart* chart);
+    // On an HQ-2 chart: the plot is saved as drawn, the data go to CSV. The
+    // data must live as long as the plot (the chart's own data do).
+    static ChartExportMenu* install(QCustomPlot* chart, const obr9::ChartData& data);
     static ChartExportMenu* install(ChartImage* image);
 
     // Replaces the file dialog for every menu; an empty function restores it.
@@ -50,14 +56,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    ChartExportMenu(QWidget* target, ModuleChart* chart, ChartImage* image);
+    ChartExportMenu(QWidget* target, QCustomPlot* chart, const obr9::ChartData* data, ChartImage* image);
     void showMenu(const QPoint& globalPos);
     void choose(const QString& caption, const QString& filters, const QString& suffix,
                 bool (ChartExportMenu::*action)(const QString&));
     void report(const QString& path, const QString& error);
 
     QWidget* target_;
-    ModuleChart* chart_;
+    QCustomPlot* chart_;
+    const obr9::ChartData* data_;
     ChartImage* image_;
     QPointer<QMenu> menu_;
 };

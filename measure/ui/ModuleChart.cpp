@@ -54,7 +54,7 @@ ModuleChart::ModuleChart(ChartData& data, QWidget* parent)
     setNoAntialiasingOnDrag(true);
     setPlottingHint(QCP::phCacheLabels, true);
     setBackground(Qt::white);
-    ChartExportMenu::install(this); // "Save image…", "Export CSV…"
+    ChartExportMenu::install(this, data_); // "Save image…", "Export CSV…"
 
     plotLayout()->insertRow(0);
     QFont titleFont = font();

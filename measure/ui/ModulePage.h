@@ -3,6 +3,10 @@
 // ChartVolt with their "Show" and "Control" tabs, chart files (periodic
 // saves, "save", "load") and the statistics of the stream.
 //
+// One class, its parts in files by tab and job: ModulePageShow.cpp,
+// ModulePageControl.cpp, ModulePageValues.cpp, ModulePageSettings.cpp; the
+// periodic saves are PeriodicChartSaves.
+//
 // The page owns the parser and both charts' data; the main window feeds it
 // the module bytes and learns through the seams below what it must do
 // itself (caption, relay answers, poll interval).
@@ -12,18 +16,14 @@
 #include "measure/ChartFile.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/ModuleStreamParser.h"
+#include "measure/PeriodicChartSaves.h"
 
 #include <QDateTime>
 #include <QSize>
 #include <QWidget>
 
-#include <QTimer>
-
 #include <array>
-#include <deque>
 #include <functional>
-#include <memory>
-#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -38,7 +38,6 @@ class RadioGroup;
 class TemperatureTable;
 
 namespace obr9 {
-class ChartFileWriter;
 class DisplayFormat;
 class Reporter;
 class SettingsKeyTable;
@@ -48,7 +47,7 @@ class ModulePage : public QWidget, private obr9::ModuleStreamListener {
     Q_OBJECT
 public:
     static constexpr int kSoloNone = 100;
-    static constexpr int kSavePeriodTicks = 600; // Timer2 ticks between periodic chart saves
+    static constexpr int kSavePeriodTicks = obr9::PeriodicChartSaves::kSavePeriodTicks;
     enum Display { Temperatures = 0, Voltages = 1, TempAndVolt = 2 };
 
     // Asked for a chart file path: save or open, starting from proposed.
@@ -59,7 +58,11 @@ public:
     explicit ModulePage(obr9::Reporter& reporter, QWidget* parent = nullptr);
     ~ModulePage() override;
 
-    void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
+    void setReporter(obr9::Reporter& reporter)
+    {
+        reporter_ = &reporter;
+        periodic_.setReporter(reporter);
+    }
     void setDisplayFormat(const obr9::DisplayFormat* format);
     // Wall-clock time for the parser's time labels and the periodic file
     // names; QDateTime::currentDateTime when not set.
@@ -71,7 +74,7 @@ public:
     const QString& chartFileName() const { return *chartFileName_; }
     // The periodic files are relative names; they land in this folder
     // (empty: the working directory).
-    void setChartFolder(const QString& folder) { chartFolder_ = folder; }
+    void setChartFolder(const QString& folder) { periodic_.setFolder(folder); }
 
     // One module stream read (count may be 0: a poll with nothing waiting).
     void parse(const uint8_t* data, int count) { parser_.parse(data, count); }
@@ -100,17 +103,16 @@ public:
     void chartSaveStep();
     // True while a periodic file is being written.
     bool periodicSaveRunning() const;
-    // A periodic save encodes slices of this many points, for at most
-    // kSaveTurnMilliseconds per event-loop turn.
-    static constexpr std::size_t kSaveSlicePoints = 10000;
-    static constexpr int kSaveTurnMilliseconds = 15;
+    static constexpr std::size_t kSaveSlicePoints = obr9::PeriodicChartSaves::kSaveSlicePoints;
+    static constexpr int kSaveTurnMilliseconds = obr9::PeriodicChartSaves::kSaveTurnMilliseconds;
 
     int temperatureSpan() const { return temperatureSpan_; }
     int voltageSpan() const { return voltageSpan_; }
     int soloMemory(int list) const { return list == 1 ? solo1_ : solo2_; }
     int displayChoice() const;
     int periodChoice() const;
-    bool tableShown() const;
+    // The table StringGrid1 stands where the charts were (SpeedButton1 says "Chart").
+    bool tableShown() const { return tableShown_; }
 
     // Handlers.
     void RadioGroup2Click();
@@ -151,54 +153,27 @@ private:
     void solo(QListWidget* list, ModuleChart* chart, int& memory);
     void applyNames(int column);
     void syncTicks(QListWidget* list, const ModuleChart* chart);
+    // The chart GroupBox8's zoom and file buttons act on; its title says which.
     ModuleChart* chartOfGroup() const;
-    // Periodic files of one chart. A day's file holds the points from that
-    // day's first point on (the chart's first point, or the one after local
-    // midnight); dayFirsts keeps that index per series. Saves are written a
-    // slice at a time from saveTimer_, one file at a time per chart.
-    struct PeriodicChart {
-        obr9::ChartData* data = nullptr;
-        obr9::ChartFile::Kind kind = obr9::ChartFile::Kind::Temperatures;
-        QCheckBox* box = nullptr;
-        QDate day;                   // day of dayFirsts; invalid before the first point
-        std::vector<int> dayFirsts;
-        struct Job {
-            QString path;
-            std::vector<int> firsts, ends; // ends empty: up to the newest point
-        };
-        std::deque<Job> pending;
-        std::unique_ptr<obr9::ChartFileWriter> writer;
-    };
-    void periodicSave(PeriodicChart& chart, int& tick);
-    // The day turned (or was seen first): the new day starts at firsts.
-    void rollDay(PeriodicChart& chart, QDate today, int pointsBack);
-    void startPendingSave(PeriodicChart& chart);
-    void saveSlice();
-    // The chart's points were replaced: its running saves are dropped and it
-    // counts as begun now.
-    void chartReplaced(PeriodicChart& chart);
-    QString periodicPath(QDate day, obr9::ChartFile::Kind kind) const;
+    using PeriodicChart = obr9::PeriodicChartSaves::Chart;
+    void chartReplaced(PeriodicChart& chart) { periodic_.chartReplaced(chart); }
     QString chooseFile(bool save, const QString& proposed);
-    QDateTime now() const;
 
     obr9::Reporter* reporter_;
     obr9::ChartData temperatures_;
     obr9::ChartData voltages_;
     obr9::ModuleStreamParser parser_;
-    Clock clock_;
+    obr9::PeriodicChartSaves periodic_; // [0] temperatures, [1] voltages
     FileChooser chooser_;
     QString ownFileName_ = QStringLiteral("plik");
     QString* chartFileName_ = &ownFileName_;
-    QString chartFolder_;
 
     int temperatureSpan_ = 100;
     int voltageSpan_ = 100;
     int solo1_ = kSoloNone;
     int solo2_ = kSoloNone;
-    int temperatureSaveTick_ = 0;
-    int voltageSaveTick_ = 0;
-    std::array<PeriodicChart, 2> periodic_; // temperatures, voltages
-    QTimer saveTimer_;
+    bool tableShown_ = false;
+    bool groupOnVoltages_ = false;
     QSize pageControl_;
 
     ModuleChart* chartTemp_ = nullptr;

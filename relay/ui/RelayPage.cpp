@@ -5,6 +5,7 @@
 #include "base/Reporter.h"
 #include "base/SettingsKeys.h"
 #include "base/DeviceText.h"
+#include "base/IntegerText.h"
 #include "protocol/FrameSink.h"
 
 #include <QComboBox>
@@ -228,7 +229,7 @@ void RelayPage::bindSettings(SettingsKeyTable& keys)
             outputs_[size_t(n)].name->setText(v.text);
             return true;
         },
-        [this](int n) { return outputs_[size_t(n)].name->text(); });
+        [this](int n) { return model_.output(n).name; });
     keys.bindFamily(
         QStringLiteral("ImgOffName"),
         [this](int n, const SettingsValue& v) {
@@ -279,7 +280,7 @@ void RelayPage::bindSettings(SettingsKeyTable& keys)
             modules_[size_t(m)].group->setTitle(v.text);
             return true;
         },
-        [this](int m) { return modules_[size_t(m)].group->title(); });
+        [this](int m) { return model_.module(m).name; });
     keys.bind(
         QStringLiteral("index"),
         [this](const SettingsValue& v) {
@@ -447,11 +448,9 @@ void RelayPage::ChangeButtonImageMouseDown()
     model_.setMode(n, mode);
     o.modeLetter->setText(out.modeLetter);
 
-    bool ok = false;
-    const int time = edit2_->text().trimmed().toInt(&ok);
-    if (!ok) {
-        reporter_->report({QStringLiteral("'%1' is not a valid integer value").arg(edit2_->text()),
-                           QStringLiteral("Error")});
+    int time = 0;
+    if (!textToInt(edit2_->text(), time)) {
+        reporter_->report({notAnIntegerMessage(edit2_->text()), QStringLiteral("Error")});
         return;
     }
     out.time = time;

@@ -215,6 +215,7 @@ private slots:
         user::typeInto(control<QLineEdit>("Edit2"), QStringLiteral("5s"));
         pressChange(false);
         QCOMPARE(messages_.texts.size(), 1);
+        QCOMPARE(messages_.texts.constFirst(), QStringLiteral("'5s' is not a valid integer value"));
         QCOMPARE(control<QLabel>("OutputLabel4")->text(), QStringLiteral("Valve"));
         QCOMPARE(page_->model().output(4).time, 0);
     }
