@@ -2,7 +2,9 @@
 //
 // Every parser call labels all the points it adds with the same time text,
 // so a chart keeps each text once (UTF-8, packed end to end) and its points
-// keep a 32-bit index. Index 0 is the empty label and always exists.
+// keep a 32-bit index. Index 0 is the empty label and always exists. Where
+// labels follow one another at one length (a time of day: "HH:MM:SS") they
+// are kept as one run of that length, so a label costs its bytes only.
 #pragma once
 
 #include <QByteArray>
@@ -31,13 +33,21 @@ public:
     QByteArrayView bytes(uint32_t index) const;
     QString text(uint32_t index) const { return QString::fromUtf8(bytes(index)); }
 
-    std::size_t count() const { return ends_.size(); }
+    std::size_t count() const { return count_; }
     void clear();
-    std::size_t memoryBytes() const { return text_.capacity() + ends_.capacity() * sizeof(uint32_t); }
+    std::size_t memoryBytes() const { return text_.capacity() + runs_.capacity() * sizeof(Run); }
 
 private:
-    std::string text_;          // every label's bytes, end to end
-    std::vector<uint32_t> ends_; // end offset of label i in text_
+    // Labels first.. up to the next run's first, each length bytes long,
+    // the first of them at offset in text_.
+    struct Run {
+        uint32_t first;
+        uint32_t offset;
+        uint32_t length;
+    };
+    std::string text_;      // every label's bytes, end to end
+    std::vector<Run> runs_; // the labels from 1 on
+    std::size_t count_ = 1; // the empty label counted
 };
 
 } // namespace obr9
