@@ -18,20 +18,6 @@ constexpr uint32_t kSerialQueueSize = 1024;
 constexpr int kFallbackBaudRate = 500000;
 } // namespace
 
-bool textToInt(const QString& text, int& value)
-{
-    bool ok = false;
-    const int parsed = text.trimmed().toInt(&ok, 10);
-    if (ok)
-        value = parsed;
-    return ok;
-}
-
-QString notAnIntegerMessage(const QString& text)
-{
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
-}
-
 ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& listener,
                                      QObject* parent)
     : QObject(parent)
@@ -73,7 +59,7 @@ void ConnectionManager::SendFrame(const uint8_t* data, int length)
     if (length <= 0 || !data)
         return;
     if (controls_.connectChecked()) {
-        if (controls_.portText() == LinkText::lan) {
+        if (lanChosen_) {
             // A closed client drops the bytes silently.
             if (client_.state() == QAbstractSocket::ConnectedState) {
                 client_.write(reinterpret_cast<const char*>(data), length);
@@ -121,7 +107,7 @@ void ConnectionManager::CheckBoxConnectClick()
         disconnect();
         return;
     }
-    if (controls_.portText() == LinkText::lan)
+    if (lanChosen_)
         connectTcpClient();
     else
         connectSerialPort();
@@ -147,7 +133,7 @@ void ConnectionManager::connectTcpClient()
 ConnectionManager::Link ConnectionManager::activeLink() const
 {
     if (controls_.connectChecked())
-        return controls_.portText() == LinkText::lan ? Link::Client : Link::Serial;
+        return lanChosen_ ? Link::Client : Link::Serial;
     return serverClients_.isEmpty() ? Link::None : Link::Server;
 }
 
@@ -213,7 +199,7 @@ void ConnectionManager::serialPortGone()
 
 void ConnectionManager::tryReopenSerialPort()
 {
-    if (!controls_.connectChecked() || controls_.portText() == LinkText::lan) {
+    if (!controls_.connectChecked() || lanChosen_) {
         serialReopen_.stop();
         return;
     }
@@ -231,7 +217,7 @@ void ConnectionManager::tryReopenSerialPort()
 void ConnectionManager::disconnect()
 {
     serialReopen_.stop();
-    if (controls_.portText() == LinkText::lan) {
+    if (lanChosen_) {
         client_.abort();
         forgetAnswer(Link::Client);
     } else {
@@ -418,9 +404,6 @@ void ConnectionManager::Timer1Timer()
 
 void ConnectionManager::Timer2Timer()
 {
-    listener_.chartSaveTick();
-    listener_.relayCountdownTick();
-
     if (controls_.clearSecondsChecked())
         secondsCounter = 0;
     ++secondsCounter;

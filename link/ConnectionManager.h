@@ -8,6 +8,8 @@
 // housekeeping with the live timer that reconnects a silent controller.
 #pragma once
 
+#include "base/IntegerText.h"
+#include "base/LinkText.h"
 #include "link/LinkControls.h"
 #include "link/Tcomsocket.h"
 #include "protocol/FrameSink.h"
@@ -65,10 +67,17 @@ public:
     void Button10Click();
     // Timer1: drains the serial port into the module stream.
     void Timer1Timer();
-    // Timer2: chart saves, relay countdown, seconds, live timer.
+    // Timer2, after the chart saves and relay countdown of its owner: the
+    // seconds and the live timer.
     void Timer2Timer();
     // The device settings dialog's closing step.
     void deviceSettingsClosed();
+
+    // "LAN" is chosen in the port box (the TCP client), else a serial port.
+    // Set by the page whenever the choice changes; every routing decision
+    // asks this flag.
+    void setLanChosen(bool lan) { lanChosen_ = lan; }
+    bool lanChosen() const { return lanChosen_; }
 
     // Link state.
     int liveTimer = 0;
@@ -135,34 +144,7 @@ private:
     Link answeredLink_ = Link::None;
     QTimer serialReopen_;
     QString lostPortName_;
+    bool lanChosen_ = true;
 };
-
-// Texts of the link, exactly as the operator and the memo see them.
-namespace LinkText {
-inline const QString lan = QStringLiteral("LAN");
-inline const QString deviceNotConnected = QStringLiteral("Device not connected");
-inline const QString tryToConnect = QStringLiteral("Try to connnect OBR-9...");
-inline const QString connected = QStringLiteral("OBR-9 device connected");
-inline const QString notConnected = QStringLiteral("OBR-9 device not connected");
-inline const QString timeOut = QStringLiteral("Time Out");
-inline const QString sentRs485 = QStringLiteral("Wyslano komende rs485");
-inline const QString serialWriteFailed = QStringLiteral("hej, cos ne tak");
-inline const QString noConnection = QStringLiteral(u"brak po\u0142\u0105czenia");
-inline const QString portOpened = QStringLiteral("PORT_POLACZONY");
-inline const QString portOpenFailed = QStringLiteral("BLAD_OTWARCIA_PORTU");
-inline const QString portClosed = QStringLiteral("PORT_NIEPOLACZONY");
-inline const QString portLost = QStringLiteral("PORT_UTRACONY ");      // + the port's name
-inline const QString portLostCaption = QStringLiteral("Port lost: "); // + the port's name
-inline const QString speedPrefix = QStringLiteral("Szybkosc->");
-inline const QString listening = QStringLiteral("nasluchuje...");
-inline const QString clientConnected = QStringLiteral("klient podlaczony");
-inline const QString clientDisconnected = QStringLiteral("klient rozlaczony");
-inline const QString serverIdle = QStringLiteral("brak polaczenia");
-} // namespace LinkText
-
-// Delphi-style integer conversion of operator text: optional sign, decimal
-// digits, surrounding blanks; anything else fails.
-bool textToInt(const QString& text, int& value);
-QString notAnIntegerMessage(const QString& text);
 
 } // namespace obr9

@@ -2,11 +2,12 @@
 #include "widgets/Named.h"
 #include "widgets/PasswordEcho.h"
 
-#include "app/TForm1.h"
+#include "base/IntegerText.h"
+#include "base/Reporter.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/SettingsFrame.h"
 #include "devconfig/ui/TForm2.h"
-#include "link/ConnectionManager.h"
+#include "protocol/ReceiveParser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -243,13 +244,13 @@ TForm3::TForm3(QWidget* parent)
 
 TForm3::~TForm3() = default;
 
-void TForm3::attach(TForm1* main, TForm2* login)
+void TForm3::attach(DeviceSession* session, TForm2* login)
 {
-    main_ = main;
+    session_ = session;
     login_ = login;
-    upload_ = main ? std::make_unique<FirmwareUpload>(main->link(),
-                                                      static_cast<FirmwareUploadListener*>(this))
-                   : nullptr;
+    upload_ = session ? std::make_unique<FirmwareUpload>(session->frames(),
+                                                         static_cast<FirmwareUploadListener*>(this))
+                      : nullptr;
 }
 
 // ---- texts ---------------------------------------------------------------
@@ -330,7 +331,7 @@ void TForm3::fillFromRecord(const uint8_t* record, int size)
 
 void TForm3::Button1Click()
 {
-    if (!main_)
+    if (!session_)
         return;
     // Every field is checked before anything changes.
     const BuiltFrame frame = settingsFrame(texts());
@@ -338,16 +339,15 @@ void TForm3::Button1Click()
         report(frame.error, kSettingsCaption);
         return;
     }
-    ConnectionManager& link = main_->link();
-    link.parser().setRequestMode(RequestAnswer);
-    link.SendFrame(frame.bytes);
+    session_->setRequestMode(RequestAnswer);
+    session_->frames().SendFrame(frame.bytes);
     // The controller takes up its new settings: the link goes. The frame
     // just written still leaves before the close.
-    link.clientSocket().disconnectFromHost();
-    main_->dropLinks(true);
+    session_->closeClient(true);
+    session_->dropLinks(true);
     close();
-    link.parser().setRequestMode(RequestData);
-    link.settingsDialogActive = false;
+    session_->setRequestMode(RequestData);
+    session_->setSettingsDialogActive(false);
 }
 
 void TForm3::Button2Click()
@@ -357,9 +357,9 @@ void TForm3::Button2Click()
 
 void TForm3::Button3Click()
 {
-    if (!main_)
+    if (!session_)
         return;
-    const QString dir = QFileInfo(main_->chartFileName).absolutePath();
+    const QString dir = QFileInfo(session_->chartFile()).absolutePath();
     QString path;
     if (fileChooser) {
         path = fileChooser(dir);
@@ -378,7 +378,7 @@ void TForm3::Button3Click()
 
 void TForm3::startUpload(const QString& path)
 {
-    if (!main_ || !upload_)
+    if (!session_ || !upload_)
         return;
     // Read first: a file that cannot be read changes nothing.
     QFile file(path);
@@ -399,14 +399,12 @@ void TForm3::startUpload(const QString& path)
         return;
     }
 
-    main_->chartFileName = path;
+    session_->setChartFile(path);
     label3_->setText(QFileInfo(path).fileName());
     upload_->start(data);
     uploadWatch_.start();
-    ReceiveParser& parser = main_->link().parser();
-    parser.setRequestMode(RequestUpload);
-    parser.Analizuj(0);
-    parser.flushMessages();
+    session_->setRequestMode(RequestUpload);
+    session_->runParserOnce();
 }
 
 // ---- closing -------------------------------------------------------------
@@ -424,8 +422,8 @@ void TForm3::done(int result)
 
 void TForm3::FormClose()
 {
-    if (main_)
-        main_->link().deviceSettingsClosed();
+    if (session_)
+        session_->deviceSettingsClosed();
 }
 
 void TForm3::closeQuietly()
@@ -507,8 +505,8 @@ void TForm3::stopUpload(const QString& message)
         return;
     upload_->stop();
     progressBar1_->setValue(0);
-    if (main_)
-        main_->link().parser().setRequestMode(RequestData);
+    if (session_)
+        session_->setRequestMode(RequestData);
     if (!message.isEmpty())
         report(message, kUploadCaption);
 }
@@ -518,18 +516,17 @@ void TForm3::uploadCompleted()
     uploadWatch_.stop();
     // Runs inside the parser call: the controller restarts with its new
     // firmware, so the link goes; the message waits until the call is over.
-    ConnectionManager& link = main_->link();
-    link.clientSocket().abort();
+    session_->closeClient(false);
     close();
-    main_->dropLinks(false);
-    link.parser().setRequestMode(RequestData);
+    session_->dropLinks(false);
+    session_->setRequestMode(RequestData);
     progressBar1_->setValue(100);
-    link.clientSocket().abort();
+    session_->closeClient(false);
     QTimer::singleShot(0, this, [this] { report(kUploadDone, kUploadCaption); });
 }
 
 void TForm3::report(const QString& text, const QString& caption)
 {
-    if (main_)
-        main_->reporter().report({text, caption});
+    if (session_)
+        session_->reporter().report({text, caption});
 }
