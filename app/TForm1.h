@@ -114,6 +114,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Heights of the "Temperature" group: eight channels, or one sensor.
+    static constexpr int kTemperatureGroupEight = 270;
+    static constexpr int kTemperatureGroupSingle = 80;
+
     void buildConnectionGroup();
     void buildDriverPage(QWidget* page);
     void buildHiddenControls();
@@ -122,7 +126,6 @@ private:
     void readSettings();
     void applyPollRate();
     obr9::SettingsLocation settingsLocation() const;
-    void setPortTextEditable();
 
     // LinkControls
     bool connectChecked() const override;
