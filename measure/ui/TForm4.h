@@ -43,7 +43,7 @@ public:
     const QImage& voltageImage() const;     // Image1
     const QImage& temperatureImage() const; // Image2
 
-    // What the window draws: the main window's rings and its sensor kind.
+    // What the window draws: the program's rings and its sensor kind.
     // Until attached it draws empty rings of its own.
     void attachSources(const obr9::DeviceState* state, const obr9::TemperatureHistory* temperatures,
                        const obr9::VoltageHistory* voltage);
