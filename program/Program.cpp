@@ -140,7 +140,9 @@ void Program::setListenChecked(bool checked)
         emit listenSet(checked);
         return;
     }
-    link_->CheckBox2Click(checked);
+    if (ownControls_.listen == checked)
+        return;
+    CheckBox2Click(checked);
 }
 
 void Program::moduleBytes(const uint8_t* data, int count)

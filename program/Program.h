@@ -31,6 +31,7 @@ inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
 // The "Connection" group as plain values, for a program run without windows.
 struct LinkChoice : LinkControls {
     bool connect = false;
+    bool listen = false;
     QString port = LinkText::lan;
     QString host = QStringLiteral("127.0.0.1");
     QString tcpPort = QStringLiteral("8090");
@@ -94,7 +95,11 @@ public:
 
     // Operator actions.
     void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
-    void CheckBox2Click(bool listen) { link_->CheckBox2Click(listen); }
+    void CheckBox2Click(bool listen)
+    {
+        ownControls_.listen = listen;
+        link_->CheckBox2Click(listen);
+    }
     void Button10Click() { link_->Button10Click(); }
     // Switches OUT2 (out2 true) or OUT1 and sends both outputs; returns the
     // new state of the switched output.

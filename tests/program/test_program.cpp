@@ -215,6 +215,7 @@ private slots:
         program_->CheckBox2Click(true);
         program_->dropLinks(true);
         QVERIFY(!program_->linkChoice().connect);
+        QVERIFY(!program_->linkChoice().listen);
         QVERIFY(!program_->link().server().isListening());
 
         program_->link().setLanChosen(false);
