@@ -1,19 +1,15 @@
 #include "app/TForm1.h"
-#include "widgets/Named.h"
-
-#include <utility>
 
 #include "base/AddressHistory.h"
-#include "widgets/DropDownComboBox.h"
 #include "base/IniFile.h"
-#include "widgets/PictureBox.h"
 #include "devconfig/ui/TForm2.h"
 #include "devconfig/ui/TForm3.h"
-#include "measure/ui/TForm4.h"
 #include "measure/ui/ModulePage.h"
+#include "measure/ui/TForm4.h"
 #include "measure/ui/TForm5.h"
 #include "relay/ui/RelayPage.h"
-#include "protocol/Frames.h"
+#include "widgets/Named.h"
+#include "widgets/PictureBox.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -49,63 +45,51 @@ private:
     QWidget* parent_;
 };
 
-constexpr int kSidePanelWidth = 190; // right of the pages
-constexpr int kBottomMargin = 50;    // below the pages
-constexpr int kTemperatureGroupEight = 270;
-constexpr int kTemperatureGroupSingle = 80;
 
 } // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
-    , decoder_(state_, temperatureHistory_, voltageHistory_, format_)
     , defaultReporter_(std::make_unique<MessageBoxReporter>(this))
-    , gate_(defaultReporter_.get())
-    , reporter_(&gate_)
+    , program_(std::make_unique<Program>(static_cast<LinkControls*>(this)))
     , pictures_(DriverPictures::make())
 {
     setObjectName(QStringLiteral("Form1"));
-    decoder_.setListener(this);
-    link_ = std::make_unique<ConnectionManager>(static_cast<LinkControls&>(*this),
-                                                static_cast<LinkListener&>(*this));
-    link_->setParserListener(this);
-    link_->setReporter(reporter_);
+    program_->setReporter(defaultReporter_.get());
+    Reporter& reporter = program_->reporter();
 
     auto* central = new QWidget(this);
     setCentralWidget(central);
     pageControl1_ = named(new QTabWidget(central), "PageControl1");
     auto* driverPage = named(new QWidget, "TabSheet1");
     pageControl1_->addTab(driverPage, QStringLiteral("Driver"));
-    relayPage_ = named(new RelayPage(*link_, *reporter_, RelayPictures::forApplication()),
+    relayPage_ = named(new RelayPage(program_->link(), reporter, RelayPictures::forApplication()),
                        "TabSheet2");
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
-    modulePage_ = new ModulePage(*reporter_);
+    modulePage_ = new ModulePage(reporter);
     pageControl1_->addTab(modulePage_, QStringLiteral("HQ-2"));
-    modulePage_->setDisplayFormat(&format_);
-    modulePage_->setChartFileName(&chartFileName);
+    modulePage_->setDisplayFormat(&program_->displayFormat());
+    modulePage_->setChartFileName(&program_->chartFileName);
     modulePage_->moduleConnected = [this] {
-        link_->temperatureModuleSeen = true;
+        program_->link().temperatureModuleSeen = true;
         setStatusCaption(QStringLiteral("HQ2 connected"));
     };
     modulePage_->relayAnswer = [this](const uint8_t* frame) { relayPage_->applyStateAnswer(frame, 20); };
-    modulePage_->pollIntervalChosen = [this](int milliseconds) { timer1_.setInterval(milliseconds); };
-    moduleStreamSink = [this](const uint8_t* data, int count) {
+    modulePage_->pollIntervalChosen = [this](int milliseconds) { timer1().setInterval(milliseconds); };
+    program_->moduleStreamSink = [this](const uint8_t* data, int count) {
         // The link forgets the module at each click of "connect"; the next
         // HQ-2 frame announces it again.
-        if (!link_->temperatureModuleSeen)
+        if (!program_->link().temperatureModuleSeen)
             modulePage_->parser().clearTemperatureModuleSeen();
         modulePage_->parse(data, count);
     };
-    chartSaveStep = [this] { modulePage_->chartSaveStep(); };
-    gate_.setMemo([this](const QString& line) { memoLine(line); });
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
     buildHiddenControls();
+    connectProgram();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
-    connect(&timer1_, &QTimer::timeout, this, [this] { Timer1Timer(); });
-    connect(&timer2_, &QTimer::timeout, this, [this] { Timer2Timer(); });
 
     resize(1000, 690);
     setMinimumSize(820, 560);
@@ -114,10 +98,45 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    timer1_.stop();
-    timer2_.stop();
-    // The links go first: their last notifications still reach this window.
-    link_.reset();
+    // The Program goes first: the last notifications of its links still
+    // reach this window.
+    program_.reset();
+}
+
+// Every report of the Program, shown here or in a page; the dialogs are
+// wired in attachDialogs.
+void TForm1::connectProgram()
+{
+    Program* p = program_.get();
+    connect(p, &Program::statusChanged, this, &QWidget::setWindowTitle);
+    connect(p, &Program::memoWritten, this, &TForm1::memoLine);
+    connect(p, &Program::serverStatus, label25_, &QLabel::setText);
+    connect(p, &Program::liveTimerCounted, this, [this](int seconds) {
+        label41_->setText(QStringLiteral("LiveTimer=") + QString::number(seconds));
+    });
+    connect(p, &Program::secondsCounted, this, [this](int seconds) {
+        label75_->setText(QStringLiteral("sekundy=") + QString::number(seconds));
+    });
+    connect(p, &Program::connectSet, checkBoxConnect_, &QCheckBox::setChecked);
+    connect(p, &Program::listenSet, checkBox2_, &QCheckBox::setChecked);
+    connect(p, &Program::addressRemembered, this, [this](const QString& host) {
+        if (hostIP_->findText(host, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
+            hostIP_->addItem(host);
+    });
+    connect(p, &Program::settingsAllowed, button9_, &QWidget::setEnabled);
+    connect(p, &Program::deviceIdentified, this, [this] { button9_->setEnabled(true); });
+    connect(p, &Program::chartSaveDue, modulePage_, &ModulePage::chartSaveStep);
+    connect(p, &Program::relayCountdownDue, relayPage_, &RelayPage::countdownTick);
+    connect(p, &Program::diagnosticsShown, this, &TForm1::showDiagnostics);
+    connect(p, &Program::sensorKindChanged, this, &TForm1::showSensorKind);
+    connect(p, &Program::inputsOutputsShown, this, &TForm1::showInputsOutputs);
+    connect(p, &Program::channelShown, this,
+            [this](int channel, const QString&, const QString& text) { showChannel(channel, text); });
+    connect(p, &Program::temperatureHumidityValues, this, &TForm1::showTemperatureHumidity);
+    connect(p, &Program::voltageValue, label18_, &QLabel::setText);
+    connect(p, &Program::temperatureChartDue, this, &TForm1::RysujWykres);
+    for (QCheckBox* box : {recordIo_, recordTemperature_, recordVoltage_})
+        connect(box, &QCheckBox::toggled, this, &TForm1::updateRecording);
 }
 
 void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TForm5* channels)
@@ -126,227 +145,57 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
     form3_ = settings;
     form4_ = charts;
     form5_ = channels;
+    Program* p = program_.get();
     if (form4_) {
-        form4_->attachSources(&state_, &temperatureHistory_, &voltageHistory_);
-        form4_->setReporter(reporter_);
-        form4_->setDisplayFormat(&format_);
+        form4_->attachSources(&p->deviceState(), &p->temperatureHistory(), &p->voltageHistory());
+        form4_->setReporter(&p->reporter());
+        form4_->setDisplayFormat(&p->displayFormat());
+        connect(p, &Program::sensorKindChanged, form4_, &TForm4::showSensorKind);
+        connect(p, &Program::channelShown, form4_,
+                [this](int channel, const QString&, const QString& text) {
+                    form4_->showChannel(channel, text);
+                });
+        connect(p, &Program::temperatureHumidityValues, form4_, &TForm4::showTemperatureHumidity);
+        connect(p, &Program::voltageChartDue, form4_, &TForm4::redrawVoltage);
     }
-    if (form5_)
+    if (form5_) {
         form5_->setHost(this);
+        connect(p, &Program::voltageIntervalReported, form5_, &TForm5::showVoltageInterval);
+        connect(p, &Program::temperatureIntervalReported, form5_,
+                &TForm5::showTemperatureInterval);
+        connect(p, &Program::channelShown, form5_, &TForm5::offerChannelName);
+        connect(form5_, &TForm5::samplingShown, this, [this](int voltage, int temperature) {
+            program_->recording().voltageIntervalIndex = voltage;
+            program_->recording().temperatureIntervalIndex = temperature;
+        });
+        program_->recording().voltageIntervalIndex = form5_->voltageIntervals()->currentIndex();
+        program_->recording().temperatureIntervalIndex =
+            form5_->temperatureIntervals()->currentIndex();
+    }
     if (form2_)
-        form2_->attach(this);
-    if (form3_)
-        form3_->attach(this, form2_);
+        form2_->attach(p);
+    if (form3_) {
+        form3_->attach(p, form2_);
+        connect(p, &Program::settingsRecordArrived, form3_, &TForm3::fillFromRecord);
+        connect(p, &Program::uploadBlockDue, form3_, &TForm3::uploadStep);
+        connect(p, &Program::uploadAnswered, form3_, &TForm3::uploadAcknowledged);
+        connect(p, &Program::deviceSettingsEnded, form3_, &TForm3::closeQuietly);
+    }
     connect(button9_, &QPushButton::clicked, this, [this] { Button9Click(); });
 }
 
 void TForm1::setReporter(Reporter* reporter)
 {
-    gate_.setInner(reporter ? reporter : defaultReporter_.get());
-    link_->setReporter(reporter_);
-    relayPage_->setReporter(*reporter_);
-    modulePage_->setReporter(*reporter_);
-    if (form4_)
-        form4_->setReporter(reporter_);
-}
-
-// ---- building ------------------------------------------------------------
-
-void TForm1::buildConnectionGroup()
-{
-    QWidget* central = centralWidget();
-    connectionGroup_ = named(new QGroupBox(QStringLiteral("Connection"), central), "GroupBox4");
-    connectionGroup_->resize(175, 198);
-
-    auto* port = named(new DropDownComboBox(connectionGroup_), "ComboBoxPort");
-    port->setEditable(true);
-    port->addItem(LinkText::lan);
-    port->setEditText(LinkText::lan);
-    port->setGeometry(10, 24, 155, 26);
-    port->onDropDown = [this] { ComboBoxPortDropDown(); };
-    comboBoxPort_ = port;
-    connect(comboBoxPort_, &QComboBox::currentTextChanged, this, [this] { ComboBoxPortChange(); });
-
-    label1_ = named(new QLabel(QStringLiteral("IP address"), connectionGroup_), "Label1");
-    label1_->setGeometry(10, 56, 155, 18);
-    hostIP_ = named(new QComboBox(connectionGroup_), "HostIP");
-    hostIP_->setEditable(true);
-    hostIP_->setInsertPolicy(QComboBox::NoInsert);
-    hostIP_->addItem(QStringLiteral("192.168.1.161"));
-    hostIP_->setGeometry(10, 76, 155, 26);
-    connect(hostIP_, &QComboBox::activated, this, [this] { HostIPClick(); });
-
-    comboBoxSpeed_ = named(new QComboBox(connectionGroup_), "ComboBoxSpeed");
-    comboBoxSpeed_->setEditable(true);
-    comboBoxSpeed_->addItems({QStringLiteral("9600"), QStringLiteral("115200"),
-                              QStringLiteral("230400")});
-    comboBoxSpeed_->setCurrentIndex(1);
-    comboBoxSpeed_->setGeometry(10, 76, 155, 26);
-    comboBoxSpeed_->hide();
-
-    label3_ = named(new QLabel(QStringLiteral("Port"), connectionGroup_), "Label3");
-    label3_->setGeometry(10, 108, 155, 18);
-    editPort_ = named(new QLineEdit(QStringLiteral("8090"), connectionGroup_), "EditPort");
-    editPort_->setGeometry(10, 128, 155, 26);
-
-    checkBoxConnect_ = named(new QCheckBox(QStringLiteral("connect"), connectionGroup_),
-                             "CheckBoxConnect");
-    checkBoxConnect_->setGeometry(10, 162, 80, 22);
-    connect(checkBoxConnect_, &QCheckBox::toggled, this, [this] { CheckBoxConnectClick(); });
-    checkBox2_ = named(new QCheckBox(QStringLiteral("listen"), connectionGroup_), "CheckBox2");
-    checkBox2_->setGeometry(92, 162, 75, 22);
-    connect(checkBox2_, &QCheckBox::toggled, this, [this] { CheckBox2Click(); });
-    // Reads "LAN" and a port; the serial choice shows the baud rate instead.
-    setTabOrder(comboBoxPort_, hostIP_);
-
-    button9_ = named(new QPushButton(QStringLiteral("OBR-9 Settings"), central), "Button9");
-    button9_->setEnabled(false);
-    button9_->resize(175, 30);
-
-    checkBox1_ = named(new QCheckBox(QStringLiteral("autoconnect"), central), "CheckBox1");
-    checkBox1_->setChecked(true);
-    checkBox1_->resize(175, 22);
-
-    label75_ = named(new QLabel(QStringLiteral("sekundy=0"), central), "Label75");
-    label75_->resize(200, 20);
-}
-
-void TForm1::buildDriverPage(QWidget* page)
-{
-    groupBox1_ = named(new QGroupBox(QStringLiteral("I/O"), page), "GroupBox1");
-    groupBox1_->setGeometry(12, 12, 330, 150);
-    struct Picture {
-        PictureBox** box;
-        const char* name;
-        const char* labelName;
-        const char* caption;
-        int x;
-    };
-    const Picture pictures[] = {{&image1_, "Image1", "Label13", "OUT2", 20},
-                                {&image2_, "Image2", "Label14", "OUT1", 95},
-                                {&image3_, "Image3", "Label15", "IN2", 180},
-                                {&image4_, "Image4", "Label16", "IN1", 255}};
-    for (const Picture& p : pictures) {
-        auto* caption = named(new QLabel(QString::fromLatin1(p.caption), groupBox1_), p.labelName);
-        caption->setGeometry(p.x, 24, 56, 18);
-        caption->setAlignment(Qt::AlignHCenter);
-        *p.box = named(new PictureBox(groupBox1_), p.name);
-        (*p.box)->setGeometry(p.x + 4, 44, 48, 48);
-    }
-    image1_->setToolTip(tr("Double-click to switch OUT2"));
-    image2_->setToolTip(tr("Double-click to switch OUT1"));
-    connect(image1_, &PictureBox::doubleClicked, this, [this] { Image1DblClick(); });
-    connect(image2_, &PictureBox::doubleClicked, this, [this] { Image2DblClick(); });
-    recordIo_ = named(new QCheckBox(QStringLiteral("record"), groupBox1_), "CheckBox5");
-    recordIo_->setGeometry(20, 112, 100, 22);
-
-    groupBox2_ = named(new QGroupBox(QStringLiteral("Temperature"), page), "GroupBox2");
-    groupBox2_->setGeometry(12, 172, 330, kTemperatureGroupEight);
-    static const char* const labelNames[8] = {"Label17", "Label19", "Label21", "Label22",
-                                              "Label37", "Label38", "Label39", "Label40"};
-    for (int k = 0; k < 8; ++k) {
-        auto* label = named(new QLabel(QStringLiteral("T%1= ---").arg(k + 1), groupBox2_),
-                            labelNames[k]);
-        label->setGeometry(14, 26 + 28 * k, 300, 22);
-        QFont font = label->font();
-        font.setPointSizeF(font.pointSizeF() * 1.15);
-        label->setFont(font);
-        temperatureLabels_[size_t(k)] = label;
-    }
-    recordTemperature_ = named(new QCheckBox(QStringLiteral("record"), groupBox2_), "CheckBox3");
-    recordTemperature_->setGeometry(240, 0, 80, 22);
-    recordTemperature_->raise();
-
-    groupBox3_ = named(new QGroupBox(QStringLiteral("Voltage"), page), "GroupBox3");
-    groupBox3_->setGeometry(356, 12, 220, 90);
-    label18_ = named(new QLabel(QStringLiteral("--- V"), groupBox3_), "Label18");
-    label18_->setGeometry(14, 26, 190, 30);
-    QFont big = label18_->font();
-    big.setPointSizeF(big.pointSizeF() * 1.6);
-    big.setBold(true);
-    label18_->setFont(big);
-    recordVoltage_ = named(new QCheckBox(QStringLiteral("record"), groupBox3_), "CheckBox4");
-    recordVoltage_->setGeometry(14, 60, 100, 22);
-
-    button12_ = named(new QPushButton(QStringLiteral("Charts"), page), "Button12");
-    button12_->setGeometry(356, 114, 106, 30);
-    connect(button12_, &QPushButton::clicked, this, [this] { Button12Click(); });
-    button13_ = named(new QPushButton(QStringLiteral("Settings"), page), "Button13");
-    button13_->setGeometry(470, 114, 106, 30);
-    connect(button13_, &QPushButton::clicked, this, [this] { Button13Click(); });
-}
-
-void TForm1::buildHiddenControls()
-{
-    QWidget* central = centralWidget();
-    debugMemo_ = named(new QPlainTextEdit(central), "DebugMemo");
-    debugMemo_->setReadOnly(true);
-    debugMemo_->hide();
-
-    auto hiddenLabel = [central](const char* name, const QString& text) {
-        auto* label = named(new QLabel(text, central), name);
-        label->hide();
-        return label;
-    };
-    label2_ = hiddenLabel("Label2", QStringLiteral("DTR=0"));
-    label20_ = hiddenLabel("Label20", QStringLiteral("FBPtr=0"));
-    label23_ = hiddenLabel("Label23", QStringLiteral("mode=0"));
-    label24_ = hiddenLabel("Label24", QStringLiteral("ptr=0"));
-    label25_ = hiddenLabel("Label25", LinkText::serverIdle);
-    label41_ = hiddenLabel("Label41", QStringLiteral("LiveTimer=0"));
-
-    button10_ = named(new QPushButton(QStringLiteral("check version"), central), "Button10");
-    button10_->hide();
-    connect(button10_, &QPushButton::clicked, this, [this] { Button10Click(); });
-
-    maskEdit1_ = named(new QLineEdit(central), "MaskEdit1");
-    maskEdit1_->setInputMask(QStringLiteral("!999.!999.!999.999;_"));
-    maskEdit1_->setMaxLength(15);
-    maskEdit1_->hide();
-
-    checkBox7_ = named(new QCheckBox(QStringLiteral("clear"), central), "CheckBox7");
-    checkBox7_->hide();
-}
-
-void TForm1::applyLayout()
-{
-    const int w = width();
-    const int h = height();
-    pageControl1_->setGeometry(4, 4, w - kSidePanelWidth, h - kBottomMargin);
-    PageControl1Resize();
-    const int x = w - kSidePanelWidth + 10;
-    connectionGroup_->move(x, 4);
-    button9_->move(x, 212);
-    checkBox1_->move(x, 250);
-    debugMemo_->setGeometry(x, 280, 175, h - 324);
-    label75_->move(8, h - kBottomMargin + 12);
-}
-
-void TForm1::resizeEvent(QResizeEvent* event)
-{
-    QMainWindow::resizeEvent(event);
-    applyLayout();
+    program_->setReporter(reporter ? reporter : defaultReporter_.get());
 }
 
 // ---- start-up and shutdown ----------------------------------------------
 
 void TForm1::startUp(const QStringList& arguments)
 {
-    timer1_.setInterval(1000);
-    timer2_.setInterval(1000);
     rememberedPage_ = pageControl1_->currentIndex();
-
-    link_->deviceAnswered = false;
-    link_->liveTimer = 0;
-    link_->settingsDialogActive = false;
-    link_->temperatureModuleSeen = false;
-    link_->parser().setRequestMode(RequestData);
-    state_.temperatureKind = TemperatureNone;
-    temperatureHistory_.restart();
-    voltageHistory_.restart();
-
+    program_->startUp(arguments.value(2));
     comboBoxPort_->addItem(QStringLiteral("COM3"));
-    chartFileName = arguments.value(2);
 
     image1_->draw(pictures_.outputOff);
     image2_->draw(pictures_.outputOff);
@@ -362,8 +211,7 @@ void TForm1::startUp(const QStringList& arguments)
     relayPage_->afterSettingsLoaded();
     modulePage_->afterSettingsLoaded();
 
-    timer1_.start();
-    timer2_.start();
+    program_->startTimers();
     applyLayout();
 }
 
@@ -412,9 +260,9 @@ void TForm1::readSettings()
 void TForm1::applyPollRate()
 {
     if (pageControl1_->currentIndex() == kRelayPage)
-        timer1_.setInterval(20);
+        timer1().setInterval(20);
     else if (pageControl1_->currentIndex() == kTemperatureModulePage)
-        timer1_.setInterval(1000);
+        timer1().setInterval(1000);
 }
 
 void TForm1::FormClose()
@@ -427,7 +275,7 @@ void TForm1::FormClose()
     for (int i = 0; i < hostIP_->count(); ++i)
         addresses.append(hostIP_->itemText(i));
     if (!AddressHistory().write(addresses))
-        reporter_->report({tr("The address history could not be written to \"%1\".")
+        reporter().report({tr("The address history could not be written to \"%1\".")
                                .arg(AddressHistory().filePath()),
                            windowTitle()});
 
@@ -437,7 +285,7 @@ void TForm1::FormClose()
     ini.load(location.readPath());
     settingsKeys_.save(ini);
     if (location.save(ini).isEmpty())
-        reporter_->report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
+        reporter().report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
                                .arg(location.besideExecutable(), location.perUser()),
                            windowTitle()});
 }
@@ -450,11 +298,6 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 // ---- status and controls -------------------------------------------------
 
-void TForm1::setStatusCaption(const QString& status)
-{
-    setWindowTitle(captionPrefix + status);
-}
-
 bool TForm1::connectChecked() const { return checkBoxConnect_->isChecked(); }
 QString TForm1::portText() const { return comboBoxPort_->currentText(); }
 QString TForm1::hostText() const { return hostIP_->currentText(); }
@@ -463,97 +306,26 @@ QString TForm1::speedText() const { return comboBoxSpeed_->currentText(); }
 int TForm1::activePage() const { return pageControl1_->currentIndex(); }
 bool TForm1::clearSecondsChecked() const { return checkBox7_->isChecked(); }
 
-void TForm1::statusCaption(const QString& status) { setStatusCaption(status); }
 void TForm1::memoLine(const QString& line) { debugMemo_->appendPlainText(line); }
-void TForm1::serverLabel(const QString& text) { label25_->setText(text); }
-
-void TForm1::liveTimerShown(int seconds)
-{
-    label41_->setText(QStringLiteral("LiveTimer=") + QString::number(seconds));
-}
-
-void TForm1::secondsShown(int seconds)
-{
-    label75_->setText(QStringLiteral("sekundy=") + QString::number(seconds));
-}
-
-void TForm1::setConnectChecked(bool checked) { checkBoxConnect_->setChecked(checked); }
-void TForm1::setListenChecked(bool checked) { checkBox2_->setChecked(checked); }
-
-void TForm1::moduleBytes(const uint8_t* data, int count)
-{
-    if (moduleStreamSink)
-        moduleStreamSink(data, count);
-}
-
-void TForm1::historyRestart()
-{
-    voltageHistory_.restart();
-    temperatureHistory_.restart();
-}
-
-void TForm1::addressUsed(const QString& host)
-{
-    if (hostIP_->findText(host, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
-        hostIP_->addItem(host);
-}
-
-void TForm1::settingsButtonEnabled(bool enabled) { button9_->setEnabled(enabled); }
-
-void TForm1::closeDeviceSettings()
-{
-    if (form3_)
-        form3_->closeQuietly();
-}
-
-void TForm1::dropLinks(bool listenToo)
-{
-    checkBoxConnect_->setChecked(false);
-    if (listenToo)
-        checkBox2_->setChecked(false);
-}
-
-void TForm1::chartSaveTick()
-{
-    if (chartSaveStep)
-        chartSaveStep();
-}
-
-void TForm1::relayCountdownTick()
-{
-    relayPage_->countdownTick();
-    if (relayCountdownStep)
-        relayCountdownStep();
-}
-
-void TForm1::conversionError(const QString& message)
-{
-    reporter_->report({message, QStringLiteral("Error")});
-}
-
-void TForm1::linkError(const QString& message)
-{
-    memoLine(message);
-    reporter_->report({message, windowTitle()});
-}
 
 // ---- handlers ------------------------------------------------------------
 
-void TForm1::CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
-void TForm1::CheckBox2Click() { link_->CheckBox2Click(checkBox2_->isChecked()); }
+void TForm1::CheckBoxConnectClick() { program_->CheckBoxConnectClick(); }
+void TForm1::CheckBox2Click() { program_->CheckBox2Click(checkBox2_->isChecked()); }
 
 void TForm1::ComboBoxPortDropDown()
 {
     const QString text = comboBoxPort_->currentText();
     const QSignalBlocker quiet(comboBoxPort_);
     comboBoxPort_->clear();
-    comboBoxPort_->addItems(link_->ComboBoxPortDropDown());
+    comboBoxPort_->addItems(program_->link().ComboBoxPortDropDown());
     comboBoxPort_->setEditText(text);
 }
 
 void TForm1::ComboBoxPortChange()
 {
     const bool lan = comboBoxPort_->currentText() == LinkText::lan;
+    program_->link().setLanChosen(lan);
     comboBoxSpeed_->setVisible(!lan);
     hostIP_->setVisible(lan);
     editPort_->setVisible(lan);
@@ -565,25 +337,21 @@ void TForm1::HostIPClick() { maskEdit1_->setText(hostIP_->currentText()); }
 
 void TForm1::Image1DblClick()
 {
-    state_.out2On = !state_.out2On;
-    image1_->draw(state_.out2On ? pictures_.outputOn : pictures_.outputOff);
-    link_->SendFrame(outputCommand(state_.out2On, state_.out1On));
+    image1_->draw(program_->toggleOutput(true) ? pictures_.outputOn : pictures_.outputOff);
 }
 
 void TForm1::Image2DblClick()
 {
-    state_.out1On = !state_.out1On;
-    image2_->draw(state_.out1On ? pictures_.outputOn : pictures_.outputOff);
-    link_->SendFrame(outputCommand(state_.out2On, state_.out1On));
+    image2_->draw(program_->toggleOutput(false) ? pictures_.outputOn : pictures_.outputOff);
 }
 
-void TForm1::Button10Click() { link_->Button10Click(); }
+void TForm1::Button10Click() { program_->Button10Click(); }
 
 void TForm1::Button9Click()
 {
     if (form2_)
         form2_->show();
-    link_->parser().requestReset();
+    program_->loginOpened();
     button9_->setEnabled(false);
 }
 
@@ -604,8 +372,8 @@ void TForm1::Button13Click()
     if (form5_)
         form5_->show();
 }
-void TForm1::Timer1Timer() { link_->Timer1Timer(); }
-void TForm1::Timer2Timer() { link_->Timer2Timer(); }
+void TForm1::Timer1Timer() { program_->Timer1Timer(); }
+void TForm1::Timer2Timer() { program_->Timer2Timer(); }
 
 void TForm1::PageControl1Resize() { modulePage_->PageControl1Resize(pageControl1_->size()); }
 
@@ -623,9 +391,9 @@ void TForm1::PageControl1Change()
     applyPollRate();
 }
 
-// ---- parser and decoder events ------------------------------------------
+// ---- what the Program reports --------------------------------------------
 
-void TForm1::parserDiagnostics(const ParserDiagnostics& d)
+void TForm1::showDiagnostics(const ParserDiagnostics& d)
 {
     label2_->setText(DiagnosticTexts::payloadLength(d));
     label20_->setText(DiagnosticTexts::spareCounter(d));
@@ -633,64 +401,13 @@ void TForm1::parserDiagnostics(const ParserDiagnostics& d)
     label24_->setText(DiagnosticTexts::payloadIndex(d));
 }
 
-void TForm1::dataFrame(uint8_t type, const uint8_t* payload, int) { decoder_.decode(type, payload); }
-
-void TForm1::identificationVersion(uint8_t version)
-{
-    setStatusCaption(QStringLiteral("OBR-9 device connected v") + QString::number(version));
-    button9_->setEnabled(true);
-}
-
-void TForm1::voltageIntervalIndex(uint8_t index)
-{
-    if (form5_)
-        form5_->voltageIntervals()->setCurrentIndex(index);
-}
-
-void TForm1::settingsRecordReceived(const uint8_t* record, int size)
-{
-    if (form3_)
-        form3_->fillFromRecord(record, size);
-}
-
-void TForm1::uploadStep()
-{
-    if (form3_)
-        form3_->uploadStep();
-}
-
-void TForm1::uploadAcknowledged(bool accepted)
-{
-    if (form3_)
-        form3_->uploadAcknowledged(accepted);
-}
-
-void TForm1::temperatureIntervalIndex(uint8_t index)
-{
-    if (form5_)
-        form5_->temperatureIntervals()->setCurrentIndex(index);
-}
-
-void TForm1::temperatureKindChanged(int kind)
+void TForm1::showSensorKind(int kind)
 {
     const bool eight = kind == EightTemperatureSensor;
     groupBox2_->resize(groupBox2_->width(), eight ? kTemperatureGroupEight : kTemperatureGroupSingle);
-    if (!form4_)
-        return;
-    if (!eight) {
-        form4_->channelBox(0)->setText(QStringLiteral("Temperature"));
-        form4_->channelBox(1)->setText(QStringLiteral("Humidtity"));
-    }
-    for (int k = 2; k < 8; ++k) {
-        form4_->channelBox(k)->setVisible(eight);
-        form4_->swatch(k)->setVisible(eight);
-    }
-    form4_->ComboBox1Change();
-    form4_->kindLabel()->setText(eight ? QStringLiteral("Temperature")
-                                       : QStringLiteral("Temp / Hum"));
 }
 
-void TForm1::inputsOutputsChanged(const InputsOutputs& io)
+void TForm1::showInputsOutputs(const InputsOutputs& io)
 {
     image3_->draw(io.in2Active ? pictures_.inputActive : pictures_.inputInactive);
     image4_->draw(io.in1Active ? pictures_.inputActive : pictures_.inputInactive);
@@ -698,88 +415,24 @@ void TForm1::inputsOutputsChanged(const InputsOutputs& io)
     image2_->draw(io.out1On ? pictures_.outputOn : pictures_.outputOff);
 }
 
-void TForm1::temperatureChannelShown(int channel, const QString& name, const QString& text)
+void TForm1::showChannel(int channel, const QString& text)
 {
     QLabel* label = temperatureLabels_[size_t(channel)];
     label->setEnabled(true);
     label->setText(text);
-    if (form5_ && !form5_->isVisible())
-        form5_->setChannelName(channel, name);
-    if (form4_) {
-        form4_->channelBox(channel)->setEnabled(true);
-        form4_->channelBox(channel)->setText(text);
-    }
 }
 
-void TForm1::temperatureHumidityShown(const QString& temperatureText, const QString& humidityText)
+void TForm1::showTemperatureHumidity(const QString& temperatureText, const QString& humidityText)
 {
     temperatureLabels_[0]->setText(temperatureText);
     temperatureLabels_[1]->setText(humidityText);
-    if (form4_) {
-        form4_->channelBox(0)->setText(temperatureText);
-        form4_->channelBox(1)->setText(humidityText);
-    }
 }
 
-void TForm1::voltageShown(const QString& text) { label18_->setText(text); }
-
-void TForm1::recordValues(const float* values, int count, int kind)
+// Any one box records every kind: they are not tied to their files.
+void TForm1::updateRecording()
 {
-    if (count >= CsvRecorder::valueCount(kind))
-        ZapiszDane(values, kind);
-}
-
-// A read of 100 000 bytes stores thousands of samples; each redraw depends
-// only on the rings, so one drawing when the read is done (readDone) gives
-// the picture that drawing after every sample would leave. A sample stored
-// outside a read is drawn at the next turn of the event loop.
-void TForm1::temperatureSampleStored() { scheduleChartRedraw(false); }
-
-void TForm1::voltageSampleStored() { scheduleChartRedraw(true); }
-
-void TForm1::scheduleChartRedraw(bool voltage)
-{
-    const bool queued = voltageRedrawDue_ || temperatureRedrawDue_;
-    (voltage ? voltageRedrawDue_ : temperatureRedrawDue_) = true;
-    if (queued)
-        return;
-    QMetaObject::invokeMethod(this, &TForm1::redrawDueCharts, Qt::QueuedConnection);
-}
-
-void TForm1::redrawDueCharts()
-{
-    const bool voltage = std::exchange(voltageRedrawDue_, false);
-    const bool temperature = std::exchange(temperatureRedrawDue_, false);
-    if (voltage && form4_)
-        form4_->redrawVoltage();
-    if (temperature)
-        RysujWykres();
-}
-
-// ---- recording and charts ------------------------------------------------
-
-void TForm1::ZapiszDane(const float* values, int kind)
-{
-    // Any one box records every kind: they are not tied to their files.
-    if (!recordTemperature_->isChecked() && !recordVoltage_->isChecked() &&
-        !recordIo_->isChecked())
-        return;
-    // From the first recorded line on, the window shows "," decimals; the
-    // files keep ".".
-    format_.setDecimalSeparator(QLatin1Char(','));
-
-    const int voltageIndex = form5_ ? form5_->voltageIntervals()->currentIndex() : -1;
-    const int temperatureIndex = form5_ ? form5_->temperatureIntervals()->currentIndex() : -1;
-    const CsvRecorder::Result result =
-        recorder_.append(values, kind, voltageIndex, temperatureIndex, state_.channelNames);
-    if (result.written) {
-        if (!failingRecordFiles_.isEmpty())
-            failingRecordFiles_.removeOne(recorder_.filePath(kind));
-    } else if (!result.failedFile.isEmpty() && !failingRecordFiles_.contains(result.failedFile)) {
-        // One line per file, not per frame: a voltage file fails ten times a second.
-        failingRecordFiles_.append(result.failedFile);
-        memoLine(QStringLiteral("BLAD_OTWARCIA_PLIKU ") + result.failedFile);
-    }
+    program_->recording().enabled = recordTemperature_->isChecked() ||
+                                    recordVoltage_->isChecked() || recordIo_->isChecked();
 }
 
 void TForm1::RysujWykres()
@@ -796,16 +449,18 @@ bool TForm1::linkChosen() const
 }
 
 void TForm1::channelSettingsMemo(const QString& line) { memoLine(line); }
-void TForm1::restartVoltageHistory() { voltageHistory_.restart(); }
-void TForm1::restartTemperatureHistory() { temperatureHistory_.restart(); }
-void TForm1::sendChannelSettings(const QByteArray& frame) { link_->SendFrame(frame); }
+void TForm1::restartVoltageHistory() { program_->restartHistories(true, false); }
+void TForm1::restartTemperatureHistory() { program_->restartHistories(false, true); }
+void TForm1::sendChannelSettings(const QByteArray& frame) { program_->link().SendFrame(frame); }
 
 void TForm1::relabelTemperatures(const std::array<QString, 8>& names)
 {
+    const DisplayFormat& format = program_->displayFormat();
+    const DeviceState& state = program_->deviceState();
     for (size_t k = 0; k < names.size(); ++k) {
         QString text = names[k];
         text += QLatin1Char('=');
-        format_.appendGeneral(text, double(state_.lastTemperatures[k]));
+        format.appendGeneral(text, double(state.lastTemperatures[k]));
         temperatureLabels_[k]->setText(text);
     }
 }

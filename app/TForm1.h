@@ -1,27 +1,18 @@
-// The main window. It owns the links, the parser and decoders, the device
-// state and the histories for the life of the process, and shows what they
-// report. Handlers read controls, call the core, and write controls.
+// The main window. It owns the Program (links, parser, decoders, device
+// state, histories, recording) for the life of the process and shows what
+// it reports. Handlers read controls, call the Program, and write controls.
 #pragma once
 
 #include "app/DriverPictures.h"
-#include "base/Reporter.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsLocation.h"
-#include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
-#include "measure/CsvRecorder.h"
-#include "base/HistoryRing.h"
 #include "measure/ui/TForm5.h"
-#include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
-#include "protocol/MeasurementDecoder.h"
-#include "protocol/ParserListener.h"
+#include "program/Program.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -41,15 +32,9 @@ class TForm3;
 class TForm4;
 class TForm5;
 
-// Every main-window caption starts with this text; the rest is a status.
-inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
+using obr9::captionPrefix;
 
-class TForm1 : public QMainWindow,
-               private obr9::LinkControls,
-               private obr9::LinkListener,
-               private obr9::ParserListener,
-               private obr9::MeasurementListener,
-               private ChannelSettingsHost {
+class TForm1 : public QMainWindow, private obr9::LinkControls, private ChannelSettingsHost {
     Q_OBJECT
 public:
     static constexpr int kDriverPage = 0;
@@ -77,39 +62,33 @@ public:
 
     // Operator messages; tests replace the reporter so nothing is modal.
     void setReporter(obr9::Reporter* reporter);
-    obr9::Reporter& reporter() const { return *reporter_; }
+    obr9::Reporter& reporter() { return program_->reporter(); }
 
-    obr9::ConnectionManager& link() { return *link_; }
-    obr9::DeviceState& deviceState() { return state_; }
-    obr9::TemperatureHistory& temperatureHistory() { return temperatureHistory_; }
-    obr9::VoltageHistory& voltageHistory() { return voltageHistory_; }
-    obr9::DisplayFormat& displayFormat() { return format_; }
+    obr9::Program& program() { return *program_; }
+    obr9::ConnectionManager& link() { return program_->link(); }
+    obr9::DeviceState& deviceState() { return program_->deviceState(); }
+    obr9::TemperatureHistory& temperatureHistory() { return program_->temperatureHistory(); }
+    obr9::VoltageHistory& voltageHistory() { return program_->voltageHistory(); }
+    obr9::DisplayFormat& displayFormat() { return program_->displayFormat(); }
+    obr9::CsvRecorder& recorder() { return program_->recorder(); }
+    QTimer& timer1() { return program_->timer1(); }
+    QTimer& timer2() { return program_->timer2(); }
     const DriverPictures& pictures() const { return pictures_; }
     TForm4* chartWindow() const { return form4_; }
     RelayPage* relayPage() const { return relayPage_; }
     ModulePage* modulePage() const { return modulePage_; }
     TForm5* channelSettings() const { return form5_; }
-    QTimer& timer1() { return timer1_; }
-    QTimer& timer2() { return timer2_; }
-    QString chartFileName;
 
-    // Seams for the pages that arrive later.
-    std::function<void(const uint8_t*, int)> moduleStreamSink;   // module stream parser
-    std::function<void()> chartSaveStep;                         // Timer2 step 1-2
-    std::function<void()> relayCountdownStep;                    // Timer2 step 3
-
-    void setStatusCaption(const QString& status);
+    void setStatusCaption(const QString& status) { program_->setStatus(status); }
 
     // The device settings dialog drops the links itself ("Save to device",
     // the end of a firmware upload): "connect" and, when asked, "listen"
     // go unchecked, as if the operator unticked them.
-    void dropLinks(bool listenToo);
+    void dropLinks(bool listenToo) { program_->dropLinks(listenToo); }
 
     // Recording: one line of the kind's values to its file while any of the
-    // three "record" boxes is ticked. The recorder's folder and clock are
-    // seams for tests.
-    void ZapiszDane(const float* values, int kind);
-    obr9::CsvRecorder& recorder() { return recorder_; }
+    // three "record" boxes is ticked.
+    void ZapiszDane(const float* values, int kind) { program_->ZapiszDane(values, kind); }
     // Temperature redraw of the chart window (the decoder advances the ring).
     void RysujWykres();
 
@@ -135,6 +114,10 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // Heights of the "Temperature" group: eight channels, or one sensor.
+    static constexpr int kTemperatureGroupEight = 270;
+    static constexpr int kTemperatureGroupSingle = 80;
+
     void buildConnectionGroup();
     void buildDriverPage(QWidget* page);
     void buildHiddenControls();
@@ -143,7 +126,6 @@ private:
     void readSettings();
     void applyPollRate();
     obr9::SettingsLocation settingsLocation() const;
-    void setPortTextEditable();
 
     // LinkControls
     bool connectChecked() const override;
@@ -154,45 +136,15 @@ private:
     int activePage() const override;
     bool clearSecondsChecked() const override;
 
-    // LinkListener
-    void statusCaption(const QString& status) override;
-    void memoLine(const QString& line) override;
-    void serverLabel(const QString& text) override;
-    void liveTimerShown(int seconds) override;
-    void secondsShown(int seconds) override;
-    void setConnectChecked(bool checked) override;
-    void setListenChecked(bool checked) override;
-    void moduleBytes(const uint8_t* data, int count) override;
-    void historyRestart() override;
-    void addressUsed(const QString& host) override;
-    void settingsButtonEnabled(bool enabled) override;
-    void closeDeviceSettings() override;
-    void chartSaveTick() override;
-    void relayCountdownTick() override;
-    void conversionError(const QString& message) override;
-    void linkError(const QString& message) override;
-
-    // ParserListener
-    void parserDiagnostics(const obr9::ParserDiagnostics& d) override;
-    void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
-    void identificationVersion(uint8_t version) override;
-    void voltageIntervalIndex(uint8_t index) override;
-    void temperatureIntervalIndex(uint8_t index) override;
-    void settingsRecordReceived(const uint8_t* record, int size) override;
-    void uploadStep() override;
-    void uploadAcknowledged(bool accepted) override;
-    void readDone() override { redrawDueCharts(); }
-
-    // MeasurementListener
-    void temperatureKindChanged(int kind) override;
-    void inputsOutputsChanged(const obr9::InputsOutputs& io) override;
-    void temperatureChannelShown(int channel, const QString& name, const QString& text) override;
-    void temperatureHumidityShown(const QString& temperatureText,
-                                  const QString& humidityText) override;
-    void voltageShown(const QString& text) override;
-    void recordValues(const float* values, int count, int kind) override;
-    void temperatureSampleStored() override;
-    void voltageSampleStored() override;
+    // What the Program reports, shown.
+    void connectProgram();
+    void memoLine(const QString& line);
+    void showDiagnostics(const obr9::ParserDiagnostics& d);
+    void showSensorKind(int kind);
+    void showInputsOutputs(const obr9::InputsOutputs& io);
+    void showChannel(int channel, const QString& text);
+    void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
+    void updateRecording();
 
     // ChannelSettingsHost
     bool linkChosen() const override;
@@ -202,27 +154,9 @@ private:
     void sendChannelSettings(const QByteArray& frame) override;
     void relabelTemperatures(const std::array<QString, 8>& names) override;
 
-    obr9::DeviceState state_;
-    obr9::TemperatureHistory temperatureHistory_;
-    obr9::VoltageHistory voltageHistory_;
-    obr9::DisplayFormat format_;
-    obr9::CsvRecorder recorder_;
-    QStringList failingRecordFiles_; // reported once until written again
-    // Chart redraws asked for during a read, drawn once it has returned.
-    void scheduleChartRedraw(bool voltage);
-    void redrawDueCharts();
-    bool voltageRedrawDue_ = false;
-    bool temperatureRedrawDue_ = false;
-    obr9::MeasurementDecoder decoder_;
     std::unique_ptr<obr9::Reporter> defaultReporter_;
-    // Every message passes the gate; the reporter set from outside (or the
-    // message boxes) shows what it lets through.
-    obr9::OnePerCauseReporter gate_;
-    obr9::Reporter* reporter_ = nullptr;
-    std::unique_ptr<obr9::ConnectionManager> link_;
+    std::unique_ptr<obr9::Program> program_;
     DriverPictures pictures_;
-    QTimer timer1_;
-    QTimer timer2_;
     int rememberedPage_ = 0;
     obr9::SettingsKeyTable settingsKeys_;
     QStringList rejectedSettings_;

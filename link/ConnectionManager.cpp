@@ -8,12 +8,6 @@
 
 namespace obr9 {
 
-namespace {
-// Serial line of the RS-485 modules, apart from the baud rate.
-constexpr uint32_t kSerialQueueSize = 1024;
-constexpr int kFallbackBaudRate = 500000;
-} // namespace
-
 ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& listener,
                                      QObject* parent)
     : QObject(parent)
@@ -21,15 +15,17 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     , listener_(listener)
     , parser_(this)
 {
-    connect(&client_, &QAbstractSocket::stateChanged, this,
-            &ConnectionManager::onClientStateChanged);
-    connect(&client_, &QAbstractSocket::connected, this, &ConnectionManager::onClientConnected);
-    connect(&client_, &QAbstractSocket::disconnected, this,
-            &ConnectionManager::onClientDisconnected);
-    connect(&client_, &QIODevice::readyRead, this, &ConnectionManager::onClientReadyRead);
-    // Socket errors are handled by being ignored: the caption keeps its last
-    // status and "connect" stays checked (errorOccurred is not connected).
-    connect(&server_, &QTcpServer::newConnection, this, &ConnectionManager::onServerConnection);
+    connect(&client_, &TcpClientLink::connecting, this,
+            [this] { listener_.statusCaption(LinkText::tryToConnect); });
+    connect(&client_, &TcpClientLink::connected, this, &ConnectionManager::onClientConnected);
+    connect(&client_, &TcpClientLink::disconnected, this,
+            [this] { listener_.statusCaption(LinkText::notConnected); });
+    connect(&client_, &Link::bytesReceived, this, [this] { readLinkIntoParser(client_, true); });
+    connect(&server_, &TcpServerLink::clientConnected, this,
+            &ConnectionManager::onServerConnection);
+    connect(&server_, &TcpServerLink::clientDisconnected, this,
+            &ConnectionManager::onServerClientDisconnected);
+    connect(&server_, &Link::bytesReceived, this, [this] { readLinkIntoParser(server_, false); });
     readRest_.setSingleShot(true);
     readRest_.setInterval(0);
     connect(&readRest_, &QTimer::timeout, this, &ConnectionManager::readRest);
@@ -41,40 +37,35 @@ ConnectionManager::~ConnectionManager()
 {
     // No notifications into a half-destroyed owner.
     client_.disconnect(this);
-    for (QTcpSocket* socket : std::as_const(serverClients_)) {
-        socket->disconnect(this);
-        socket->abort();
-        delete socket;
-    }
+    server_.disconnect(this);
 }
 
 // ---- sending -------------------------------------------------------------
 
+// The active-link rule: with "connect" ticked the chosen link (TCP client
+// for "LAN", else the serial port) carries every frame, even while the
+// server has clients; otherwise the server's first client does.
 void ConnectionManager::SendFrame(const uint8_t* data, int length)
 {
     if (length <= 0 || !data)
         return;
     if (controls_.connectChecked()) {
-        if (controls_.portText() == LinkText::lan) {
+        if (lanChosen_) {
             // A closed client drops the bytes silently.
-            if (client_.state() == QAbstractSocket::ConnectedState) {
-                client_.write(reinterpret_cast<const char*>(data), length);
-                client_.flush(); // hand the bytes to the system now, not at the next event
-            }
+            if (client_.canWrite())
+                client_.write(data, length);
             return;
         }
         if (serialReopen_.isActive())
             return; // the loss was reported once; nothing to write to
-        const uint32_t written = serial_.Write(data, uint32_t(length));
+        const int64_t written = serial_.write(data, length);
         listener_.memoLine(written != 0 ? LinkText::sentRs485 : LinkText::serialWriteFailed);
-        if (serial_.Lost())
+        if (serial_.lost())
             serialPortGone();
         return;
     }
-    if (!serverClients_.isEmpty()) {
-        QTcpSocket* first = serverClients_.first();
-        first->write(reinterpret_cast<const char*>(data), length);
-        first->flush();
+    if (server_.canWrite()) {
+        server_.write(data, length);
         return;
     }
     listener_.memoLine(LinkText::noConnection);
@@ -103,7 +94,7 @@ void ConnectionManager::CheckBoxConnectClick()
         disconnect();
         return;
     }
-    if (controls_.portText() == LinkText::lan)
+    if (lanChosen_)
         connectTcpClient();
     else
         connectSerialPort();
@@ -118,63 +109,43 @@ void ConnectionManager::connectTcpClient()
         listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
         return; // nothing opened; the box stays checked
     }
-    client_.abort();
-    client_.connectToHost(host, quint16(port));
+    client_.setTarget(host, quint16(port));
+    client_.open();
     parser_.requestReset();
     listener_.memoLine(controls_.portText());
     listener_.historyRestart();
     listener_.addressUsed(host);
 }
 
-ConnectionManager::Link ConnectionManager::activeLink() const
+ConnectionManager::LinkId ConnectionManager::activeLink() const
 {
     if (controls_.connectChecked())
-        return controls_.portText() == LinkText::lan ? Link::Client : Link::Serial;
-    return serverClients_.isEmpty() ? Link::None : Link::Server;
+        return lanChosen_ ? LinkId::Client : LinkId::Serial;
+    return server_.canWrite() ? LinkId::Server : LinkId::None;
 }
 
-void ConnectionManager::forgetAnswer(Link link)
+void ConnectionManager::forgetAnswer(LinkId link)
 {
     if (answeredLink_ != link)
         return;
     deviceAnswered = false;
-    answeredLink_ = Link::None;
+    answeredLink_ = LinkId::None;
     liveTimer = 0;
 }
 
-bool ConnectionManager::openSerialPort()
+void ConnectionManager::memoSerialLine()
 {
-    const QString portText = controls_.portText();
-    bool ok = serial_.SetPortName(portText) && serial_.Open() && serial_.GetState();
-    if (ok) {
-        int baud = 0;
-        if (!textToInt(controls_.speedText(), baud) || baud <= 0)
-            baud = kFallbackBaudRate;
-        SerialLineSettings& line = serial_.lineSettings;
-        line.baudRate = baud;
-        line.dataBits = QSerialPort::Data8;
-        line.parity = QSerialPort::NoParity;
-        line.stopBits = QSerialPort::OneStop;
-        line.flowControl = QSerialPort::NoFlowControl;
-        line.dataTerminalReady = false;
-        line.requestToSend = false;
-        serial_.inputQueueSize = kSerialQueueSize;
-        serial_.outputQueueSize = kSerialQueueSize;
-        serial_.timeouts = {100, 10, 100, 10, 100};
-        ok = serial_.SetState() && serial_.SetupQueues() && serial_.SetTimeouts() &&
-             serial_.GetState();
-    }
-    return ok;
+    listener_.memoLine(LinkText::portOpened);
+    listener_.memoLine(controls_.portText());
+    listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
 }
 
 void ConnectionManager::connectSerialPort()
 {
     serialReopen_.stop();
-    const QString portText = controls_.portText();
-    if (openSerialPort()) {
-        listener_.memoLine(LinkText::portOpened);
-        listener_.memoLine(portText);
-        listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
+    serial_.setPort(controls_.portText(), controls_.speedText());
+    if (serial_.open()) {
+        memoSerialLine();
         return;
     }
     listener_.memoLine(LinkText::portOpenFailed);
@@ -186,8 +157,8 @@ void ConnectionManager::serialPortGone()
 {
     if (serialReopen_.isActive())
         return;
-    lostPortName_ = serial_.PortPath();
-    serial_.Close();
+    lostPortName_ = serial_.portPath();
+    serial_.close();
     listener_.memoLine(LinkText::portLost + lostPortName_);
     listener_.statusCaption(LinkText::portLostCaption + lostPortName_);
     serialReopen_.start();
@@ -195,29 +166,28 @@ void ConnectionManager::serialPortGone()
 
 void ConnectionManager::tryReopenSerialPort()
 {
-    if (!controls_.connectChecked() || controls_.portText() == LinkText::lan) {
+    if (!controls_.connectChecked() || lanChosen_) {
         serialReopen_.stop();
         return;
     }
-    if (!openSerialPort()) {
-        serial_.Close();
+    serial_.setPort(controls_.portText(), controls_.speedText());
+    if (!serial_.open()) {
+        serial_.close();
         return; // next try in kSerialReopenIntervalMs
     }
     serialReopen_.stop();
     listener_.statusCaption(LinkText::deviceNotConnected);
-    listener_.memoLine(LinkText::portOpened);
-    listener_.memoLine(controls_.portText());
-    listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
+    memoSerialLine();
 }
 
 void ConnectionManager::disconnect()
 {
     serialReopen_.stop();
-    if (controls_.portText() == LinkText::lan) {
-        client_.abort();
-        forgetAnswer(Link::Client);
+    if (lanChosen_) {
+        client_.close();
+        forgetAnswer(LinkId::Client);
     } else {
-        serial_.Close();
+        serial_.close();
     }
     listener_.closeDeviceSettings();
     deviceSettingsClosed();
@@ -246,8 +216,8 @@ void ConnectionManager::CheckBox2Click(bool listen)
             listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
             return;
         }
-        server_.close();
-        if (server_.listen(listenAddress_, quint16(port))) {
+        server_.setPort(quint16(port));
+        if (server_.open()) {
             listener_.serverLabel(LinkText::listening);
         } else {
             // A port in use must not look like a server waiting for clients.
@@ -258,16 +228,9 @@ void ConnectionManager::CheckBox2Click(bool listen)
         }
     } else {
         server_.close();
-        const QList<QTcpSocket*> clients = serverClients_;
-        serverClients_.clear();
-        for (QTcpSocket* socket : clients) {
-            socket->disconnect(this);
-            socket->abort();
-            socket->deleteLater();
-        }
         listener_.statusCaption(LinkText::notConnected);
         listener_.serverLabel(LinkText::clientDisconnected);
-        forgetAnswer(Link::Server);
+        forgetAnswer(LinkId::Server);
     }
     parser_.requestReset();
 }
@@ -280,13 +243,7 @@ QStringList ConnectionManager::ComboBoxPortDropDown() const
     return items;
 }
 
-// ---- socket notifications ------------------------------------------------
-
-void ConnectionManager::onClientStateChanged(QAbstractSocket::SocketState state)
-{
-    if (state == QAbstractSocket::ConnectingState)
-        listener_.statusCaption(LinkText::tryToConnect);
-}
+// ---- link notifications --------------------------------------------------
 
 void ConnectionManager::onClientConnected()
 {
@@ -295,17 +252,7 @@ void ConnectionManager::onClientConnected()
     parser_.setRequestMode(RequestAnswer);
 }
 
-void ConnectionManager::onClientDisconnected()
-{
-    listener_.statusCaption(LinkText::notConnected);
-}
-
-void ConnectionManager::onClientReadyRead()
-{
-    readSocketIntoParser(client_, true);
-}
-
-void ConnectionManager::readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed)
+void ConnectionManager::readLinkIntoParser(Link& link, bool moduleStreamAllowed)
 {
     // At most one portion per notification. A backlog is read in
     // portions with the event loop turning in between (window repaints,
@@ -313,96 +260,73 @@ void ConnectionManager::readSocketIntoParser(QTcpSocket& socket, bool moduleStre
     // would not notify again for bytes it already holds.
     static_assert(kSocketReadPortion <= ReceiveParser::kReceiveBufferSize);
     readBuffer_.resize(kSocketReadPortion);
-    const qint64 n = socket.read(reinterpret_cast<char*>(readBuffer_.data()), kSocketReadPortion);
+    const int64_t n = link.read(readBuffer_.data(), kSocketReadPortion);
     if (n > 0) {
-        readingFrom_ = &socket == &client_ ? Link::Client : Link::Server;
+        readingFrom_ = &link == &client_ ? LinkId::Client : LinkId::Server;
         if (moduleStreamAllowed && controls_.activePage() == kTemperatureModulePage)
             listener_.moduleBytes(readBuffer_.data(), int(n));
         else
             parser_.acceptRead(readBuffer_.data(), int(n));
-        readingFrom_ = Link::None;
+        readingFrom_ = LinkId::None;
     }
     // A zero timer, not a posted call: it runs when the loop has nothing
     // else to do, so timers and input get their turn between portions.
-    if (socket.bytesAvailable() > 0 && !readRest_.isActive())
+    if (link.bytesAvailable() > 0 && !readRest_.isActive())
         readRest_.start();
 }
 
 void ConnectionManager::readRest()
 {
-    // Sockets closed or gone meanwhile hold nothing to read.
+    // Links closed meanwhile hold nothing to read.
     if (client_.bytesAvailable() > 0)
-        readSocketIntoParser(client_, true);
-    const QList<QTcpSocket*> clients = serverClients_;
-    for (QTcpSocket* socket : clients) {
-        if (serverClients_.contains(socket) && socket->bytesAvailable() > 0)
-            readSocketIntoParser(*socket, false);
-    }
+        readLinkIntoParser(client_, true);
+    if (server_.bytesAvailable() > 0)
+        readLinkIntoParser(server_, false);
 }
 
 void ConnectionManager::onServerConnection()
 {
-    while (QTcpSocket* socket = server_.nextPendingConnection()) {
-        socket->setParent(nullptr);
-        serverClients_.append(socket);
-        connect(socket, &QIODevice::readyRead, this,
-                [this, socket] { onServerClientReadyRead(socket); });
-        connect(socket, &QAbstractSocket::disconnected, this,
-                [this, socket] { onServerClientDisconnected(socket); });
-        listener_.serverLabel(LinkText::clientConnected);
-        listener_.statusCaption(LinkText::connected);
-        sendIdentificationRequest();
-        parser_.setRequestMode(RequestAnswer);
-    }
+    listener_.serverLabel(LinkText::clientConnected);
+    listener_.statusCaption(LinkText::connected);
+    sendIdentificationRequest();
+    parser_.setRequestMode(RequestAnswer);
 }
 
-void ConnectionManager::onServerClientDisconnected(QTcpSocket* socket)
+void ConnectionManager::onServerClientDisconnected()
 {
-    if (!serverClients_.removeOne(socket))
-        return;
-    socket->disconnect(this);
-    socket->deleteLater();
     listener_.serverLabel(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
-    forgetAnswer(Link::Server);
-}
-
-void ConnectionManager::onServerClientReadyRead(QTcpSocket* socket)
-{
-    readSocketIntoParser(*socket, false);
+    forgetAnswer(LinkId::Server);
 }
 
 // ---- timers --------------------------------------------------------------
 
 void ConnectionManager::Timer1Timer()
 {
-    if (!serial_.IsOpen())
+    if (!serial_.isOpenPort())
         return;
-    if (serial_.Lost()) {
+    if (serial_.lost()) {
         serialPortGone();
         return;
     }
     readBuffer_.resize(kSerialBufferSize);
     int count = 0;
-    uint32_t available = 0;
-    while ((available = serial_.BytesAvailable()) > 0 && count < kSerialBufferSize) {
-        const uint32_t want = std::min({available, uint32_t(kSerialReadChunk),
-                                        uint32_t(kSerialBufferSize - count)});
-        const uint32_t got = serial_.Read(readBuffer_.data() + count, want);
+    int64_t available = 0;
+    while ((available = serial_.bytesAvailable()) > 0 && count < kSerialBufferSize) {
+        const int64_t want =
+            std::min({available, int64_t(kSerialReadChunk), int64_t(kSerialBufferSize - count)});
+        const int64_t got = serial_.read(readBuffer_.data() + count, want);
         if (got == 0)
             break;
         count += int(got);
     }
     listener_.moduleBytes(readBuffer_.data(), count);
-    if (serial_.Lost())
+    if (serial_.lost())
         serialPortGone();
 }
 
 void ConnectionManager::Timer2Timer()
 {
-    listener_.chartSaveTick();
-    listener_.relayCountdownTick();
-
     if (controls_.clearSecondsChecked())
         secondsCounter = 0;
     ++secondsCounter;
@@ -457,7 +381,7 @@ void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int leng
 void ConnectionManager::identificationVersion(uint8_t version)
 {
     deviceAnswered = true;
-    answeredLink_ = readingFrom_ != Link::None ? readingFrom_ : activeLink();
+    answeredLink_ = readingFrom_ != LinkId::None ? readingFrom_ : activeLink();
     listenerOr(parserListener_).identificationVersion(version);
 }
 

@@ -1,24 +1,25 @@
 // The one byte channel between the operator program and the controller.
 //
-// Three links side by side: the TCP client, the listening TCP server and the
-// serial port. The manager opens and closes them as "connect" and "listen"
-// change, routes received bytes (the receive parser, or the module stream
+// Three links behind one interface: the TCP client, the listening TCP server
+// and the serial port. The manager opens and closes them as "connect" and
+// "listen" change, routes received bytes (the receive parser, or the module stream
 // for serial bytes and for the TCP client on the temperature module page),
 // writes every outgoing frame to the active link, and runs the one-second
 // housekeeping with the live timer that reconnects a silent controller.
 #pragma once
 
+#include "base/IntegerText.h"
+#include "base/LinkText.h"
 #include "link/LinkControls.h"
-#include "link/Tcomsocket.h"
+#include "link/SerialLink.h"
+#include "link/TcpClientLink.h"
+#include "link/TcpServerLink.h"
 #include "protocol/FrameSink.h"
 #include "protocol/ReceiveParser.h"
 
 #include <QObject>
 #include <QTimer>
-#include <QTcpServer>
-#include <QTcpSocket>
 
-#include <QList>
 #include <vector>
 
 namespace obr9 {
@@ -46,13 +47,13 @@ public:
     void setReporter(Reporter* reporter) { parser_.setReporter(reporter); }
     // Address the listening server binds; any address by default, since the
     // controller connects from the plant network.
-    void setListenAddress(const QHostAddress& address) { listenAddress_ = address; }
+    void setListenAddress(const QHostAddress& address) { server_.setAddress(address); }
 
     ReceiveParser& parser() { return parser_; }
-    TCOMSocket& serialPort() { return serial_; }
-    QTcpSocket& clientSocket() { return client_; }
-    QTcpServer& server() { return server_; }
-    int serverClientCount() const { return int(serverClients_.size()); }
+    TCOMSocket& serialPort() { return serial_.port(); }
+    QTcpSocket& clientSocket() { return client_.socket(); }
+    QTcpServer& server() { return server_.server(); }
+    int serverClientCount() const { return server_.clientCount(); }
 
     using FrameSink::SendFrame;
     void SendFrame(const uint8_t* data, int length) override;
@@ -65,10 +66,17 @@ public:
     void Button10Click();
     // Timer1: drains the serial port into the module stream.
     void Timer1Timer();
-    // Timer2: chart saves, relay countdown, seconds, live timer.
+    // Timer2, after the chart saves and relay countdown of its owner: the
+    // seconds and the live timer.
     void Timer2Timer();
     // The device settings dialog's closing step.
     void deviceSettingsClosed();
+
+    // "LAN" is chosen in the port box (the TCP client), else a serial port.
+    // Set by the page whenever the choice changes; every routing decision
+    // asks this flag.
+    void setLanChosen(bool lan) { lanChosen_ = lan; }
+    bool lanChosen() const { return lanChosen_; }
 
     // Link state.
     int liveTimer = 0;
@@ -79,32 +87,30 @@ public:
 
     // The link whose controller set deviceAnswered; only that link, while it
     // is the one frames go to, counts the live timer up.
-    enum class Link { None, Client, Server, Serial };
-    Link answeredLink() const { return answeredLink_; }
+    enum class LinkId { None, Client, Server, Serial };
+    LinkId answeredLink() const { return answeredLink_; }
     // Where SendFrame writes at this moment.
-    Link activeLink() const;
+    LinkId activeLink() const;
     // A serial port that went away while "connect" stayed ticked; reopened
     // every kSerialReopenIntervalMs until the device is back.
     bool serialPortLost() const { return serialReopen_.isActive(); }
 
 private:
-    bool openSerialPort(); // open and set up the line; false leaves it closed
     void serialPortGone();
     void tryReopenSerialPort();
-    void forgetAnswer(Link link);
+    void forgetAnswer(LinkId link);
     void connectTcpClient();
     void connectSerialPort();
     void disconnect();
-    void onClientStateChanged(QAbstractSocket::SocketState state);
     void onClientConnected();
-    void onClientDisconnected();
-    void onClientReadyRead();
     void onServerConnection();
-    void onServerClientDisconnected(QTcpSocket* socket);
-    void onServerClientReadyRead(QTcpSocket* socket);
+    void onServerClientDisconnected();
     void sendIdentificationRequest();
-    void readSocketIntoParser(QTcpSocket& socket, bool moduleStreamAllowed);
+    // One portion of what the link holds, into the parser or the module
+    // stream.
+    void readLinkIntoParser(Link& link, bool moduleStreamAllowed);
     void readRest();
+    void memoSerialLine();
 
     // ParserListener: link state first, then the window.
     void parserDiagnostics(const ParserDiagnostics& d) override;
@@ -123,41 +129,17 @@ private:
     LinkListener& listener_;
     ParserListener* parserListener_ = nullptr;
     ReceiveParser parser_;
-    TCOMSocket serial_;
-    QTcpSocket client_;
-    QTcpServer server_;
-    QList<QTcpSocket*> serverClients_;
-    QHostAddress listenAddress_ = QHostAddress::Any;
+    SerialLink serial_;
+    TcpClientLink client_;
+    TcpServerLink server_;
     std::vector<uint8_t> readBuffer_;
     // Reads what a notification left in the sockets, one portion each.
     QTimer readRest_;
-    Link readingFrom_ = Link::None;
-    Link answeredLink_ = Link::None;
+    LinkId readingFrom_ = LinkId::None;
+    LinkId answeredLink_ = LinkId::None;
     QTimer serialReopen_;
     QString lostPortName_;
+    bool lanChosen_ = true;
 };
-
-// Texts of the link, exactly as the operator and the memo see them.
-namespace LinkText {
-inline const QString lan = QStringLiteral("LAN");
-inline const QString deviceNotConnected = QStringLiteral("Device not connected");
-inline const QString tryToConnect = QStringLiteral("Try to connnect OBR-9...");
-inline const QString connected = QStringLiteral("OBR-9 device connected");
-inline const QString notConnected = QStringLiteral("OBR-9 device not connected");
-inline const QString timeOut = QStringLiteral("Time Out");
-inline const QString sentRs485 = QStringLiteral("Wyslano komende rs485");
-inline const QString serialWriteFailed = QStringLiteral("hej, cos ne tak");
-inline const QString noConnection = QStringLiteral(u"brak po\u0142\u0105czenia");
-inline const QString portOpened = QStringLiteral("PORT_POLACZONY");
-inline const QString portOpenFailed = QStringLiteral("BLAD_OTWARCIA_PORTU");
-inline const QString portClosed = QStringLiteral("PORT_NIEPOLACZONY");
-inline const QString portLost = QStringLiteral("PORT_UTRACONY ");      // + the port's name
-inline const QString portLostCaption = QStringLiteral("Port lost: "); // + the port's name
-inline const QString speedPrefix = QStringLiteral("Szybkosc->");
-inline const QString listening = QStringLiteral("nasluchuje...");
-inline const QString clientConnected = QStringLiteral("klient podlaczony");
-inline const QString clientDisconnected = QStringLiteral("klient rozlaczony");
-inline const QString serverIdle = QStringLiteral("brak polaczenia");
-} // namespace LinkText
 
 } // namespace obr9

@@ -51,9 +51,6 @@ public:
     // manager's deviceSettingsClosed()).
     virtual void closeDeviceSettings() {}
     virtual void settingsButtonEnabled(bool enabled) { (void)enabled; } // Button9
-    // Housekeeping steps owned by other pages, in their order each second.
-    virtual void chartSaveTick() {}
-    virtual void relayCountdownTick() {}
     // An operator input that is not a number (a port text, say).
     virtual void conversionError(const QString& message) { (void)message; }
     // A link that could not be opened although the operator asked for it.

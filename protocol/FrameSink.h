@@ -1,6 +1,6 @@
 // The one way out: every frame the program sends is handed to a FrameSink.
-// The main window's implementation applies the active-link rule (TCP client,
-// serial port, or the first client of the listening server).
+// The connection manager's implementation applies the active-link rule (TCP
+// client, serial port, or the first client of the listening server).
 #pragma once
 
 #include <QByteArray>

@@ -3,8 +3,10 @@
 #include "base/DeviceText.h"
 #include "widgets/PasswordEcho.h"
 
-#include "app/TForm1.h"
+#include "base/Reporter.h"
+#include "devconfig/DeviceSession.h"
 #include "protocol/Frames.h"
+#include "protocol/ReceiveParser.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -12,10 +14,6 @@
 #include <QPushButton>
 
 using namespace obr9;
-
-namespace {
-// The request carries 8-bit characters as they are.
-} // namespace
 
 TForm2::TForm2(QWidget* parent)
     : QDialog(parent)
@@ -56,7 +54,7 @@ void TForm2::limitTexts()
 
 void TForm2::Button1Click()
 {
-    if (!main_)
+    if (!session_)
         return;
     const QString user = edit1_->text();
     const QString password = edit2_->text();
@@ -65,17 +63,17 @@ void TForm2::Button1Click()
                                       std::pair{QStringLiteral("Password"), password}}) {
         const int bad = firstUnencodable(text);
         if (bad >= 0) {
-            main_->reporter().report({unencodableMessage(field, text, bad), caption});
+            session_->reporter().report({unencodableMessage(field, text, bad), caption});
             return;
         }
     }
     const BuiltFrame request = loginRequest(deviceBytes(user), deviceBytes(password));
     if (!request.ok()) {
-        main_->reporter().report({request.error, caption});
+        session_->reporter().report({request.error, caption});
         return;
     }
-    main_->link().parser().setRequestMode(RequestAnswer);
-    main_->link().SendFrame(request.bytes);
+    session_->setRequestMode(RequestAnswer);
+    session_->frames().SendFrame(request.bytes);
 }
 
 void TForm2::Button2Click()

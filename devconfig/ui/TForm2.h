@@ -6,15 +6,18 @@
 
 class QLineEdit;
 class QPushButton;
-class TForm1;
+
+namespace obr9 {
+class DeviceSession;
+}
 
 class TForm2 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // The main window whose link carries the request.
-    void attach(TForm1* main) { main_ = main; }
+    // The session whose link carries the request.
+    void attach(obr9::DeviceSession* session) { session_ = session; }
 
     // "OK": the login request goes out and a command answer is awaited.
     // The dialog stays open; the answer closes it or reports the refusal.
@@ -26,7 +29,7 @@ private:
     // User name and password share one 30-character budget.
     void limitTexts();
 
-    TForm1* main_ = nullptr;
+    obr9::DeviceSession* session_ = nullptr;
     QLineEdit* edit1_ = nullptr;
     QLineEdit* edit2_ = nullptr;
 };

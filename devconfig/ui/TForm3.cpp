@@ -2,12 +2,13 @@
 #include "widgets/Named.h"
 #include "widgets/PasswordEcho.h"
 
-#include "app/TForm1.h"
 #include "base/IntegerText.h"
+#include "base/Reporter.h"
 #include "devconfig/AddressText.h"
 #include "devconfig/SettingsFrame.h"
+#include "devconfig/ui/ShownItem.h"
 #include "devconfig/ui/TForm2.h"
-#include "link/ConnectionManager.h"
+#include "protocol/ReceiveParser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -52,24 +53,6 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items)
     box->setInsertPolicy(QComboBox::NoInsert);
     box->addItems(items);
     return box;
-}
-
-// The item the text shows; -1 when it shows none.
-int shownItem(const QComboBox* box)
-{
-    return box->findText(box->currentText(), Qt::MatchExactly | Qt::MatchCaseSensitive);
-}
-
-// An index past the list leaves text that matches no item as it is.
-void showItem(QComboBox* box, int index)
-{
-    if (index >= 0 && index < box->count()) {
-        box->setCurrentIndex(index);
-        box->setEditText(box->itemText(index));
-    } else if (shownItem(box) >= 0) {
-        box->setCurrentIndex(-1);
-        box->setEditText(QString());
-    }
 }
 
 } // namespace
@@ -244,94 +227,20 @@ TForm3::TForm3(QWidget* parent)
 
 TForm3::~TForm3() = default;
 
-void TForm3::attach(TForm1* main, TForm2* login)
+void TForm3::attach(DeviceSession* session, TForm2* login)
 {
-    main_ = main;
+    session_ = session;
     login_ = login;
-    upload_ = main ? std::make_unique<FirmwareUpload>(main->link(),
-                                                      static_cast<FirmwareUploadListener*>(this))
-                   : nullptr;
-}
-
-// ---- texts ---------------------------------------------------------------
-
-SettingsTexts TForm3::texts() const
-{
-    SettingsTexts t;
-    t.dhcp = checkBox1_->isChecked();
-    t.name = edit1_->text();
-    t.ip = maskEdit1_->displayText();
-    t.subnet = maskEdit4_->displayText();
-    t.gateway = maskEdit5_->displayText();
-    t.port = edit3_->text();
-    t.mac = maskEdit2_->displayText();
-    t.user = edit7_->text();
-    t.password = edit8_->text();
-    t.lanMode = shownItem(comboBox5_);
-    t.destination = maskEdit7_->text();
-    t.path = maskEdit9_->text();
-    t.destinationUser = edit4_->text();
-    t.destinationPassword = edit5_->text();
-    t.dns = maskEdit8_->displayText();
-    t.destinationPort = edit2_->text();
-    t.baudIndex = shownItem(comboBox2_);
-    t.transmitTime = maskEdit3_->displayText();
-    t.bufferIndex = shownItem(comboBox3_);
-    t.stopBitsIndex = shownItem(comboBox7_);
-    t.dataBitsIndex = shownItem(comboBox6_);
-    t.parity = shownItem(comboBox1_);
-    t.rsMode = shownItem(comboBox4_);
-    t.rsId = maskEdit6_->text();
-    return t;
-}
-
-void TForm3::setTexts(const SettingsTexts& t)
-{
-    checkBox1_->setChecked(t.dhcp);
-    edit1_->setText(t.name);
-    maskEdit1_->setText(t.ip);
-    maskEdit4_->setText(t.subnet);
-    maskEdit5_->setText(t.gateway);
-    edit3_->setText(t.port);
-    maskEdit2_->setText(t.mac);
-    edit7_->setText(t.user);
-    edit8_->setText(t.password);
-    showItem(comboBox5_, t.lanMode);
-    maskEdit7_->setText(t.destination);
-    maskEdit9_->setText(t.path);
-    edit4_->setText(t.destinationUser);
-    edit5_->setText(t.destinationPassword);
-    maskEdit8_->setText(t.dns);
-    edit2_->setText(t.destinationPort);
-    showItem(comboBox2_, t.baudIndex);
-    maskEdit3_->setText(t.transmitTime);
-    showItem(comboBox3_, t.bufferIndex);
-    showItem(comboBox7_, t.stopBitsIndex);
-    showItem(comboBox6_, t.dataBitsIndex);
-    showItem(comboBox1_, t.parity);
-    showItem(comboBox4_, t.rsMode);
-    maskEdit6_->setText(t.rsId);
-}
-
-void TForm3::fillFromRecord(const uint8_t* record, int size)
-{
-    SettingsTexts t = texts();
-    t.fill(SettingsRecord::decode(record, size));
-    setTexts(t);
-    if (login_) {
-        login_->hide();
-        login_->close();
-    }
-    show();
-    raise();
-    activateWindow();
+    upload_ = session ? std::make_unique<FirmwareUpload>(session->frames(),
+                                                         static_cast<FirmwareUploadListener*>(this))
+                      : nullptr;
 }
 
 // ---- buttons -------------------------------------------------------------
 
 void TForm3::Button1Click()
 {
-    if (!main_)
+    if (!session_)
         return;
     // Every field is checked before anything changes.
     const BuiltFrame frame = settingsFrame(texts());
@@ -339,16 +248,15 @@ void TForm3::Button1Click()
         report(frame.error, kSettingsCaption);
         return;
     }
-    ConnectionManager& link = main_->link();
-    link.parser().setRequestMode(RequestAnswer);
-    link.SendFrame(frame.bytes);
+    session_->setRequestMode(RequestAnswer);
+    session_->frames().SendFrame(frame.bytes);
     // The controller takes up its new settings: the link goes. The frame
     // just written still leaves before the close.
-    link.clientSocket().disconnectFromHost();
-    main_->dropLinks(true);
+    session_->closeClient(true);
+    session_->dropLinks(true);
     close();
-    link.parser().setRequestMode(RequestData);
-    link.settingsDialogActive = false;
+    session_->setRequestMode(RequestData);
+    session_->setSettingsDialogActive(false);
 }
 
 void TForm3::Button2Click()
@@ -358,9 +266,9 @@ void TForm3::Button2Click()
 
 void TForm3::Button3Click()
 {
-    if (!main_)
+    if (!session_)
         return;
-    const QString dir = QFileInfo(main_->chartFileName).absolutePath();
+    const QString dir = QFileInfo(session_->chartFile()).absolutePath();
     QString path;
     if (fileChooser) {
         path = fileChooser(dir);
@@ -379,7 +287,7 @@ void TForm3::Button3Click()
 
 void TForm3::startUpload(const QString& path)
 {
-    if (!main_ || !upload_)
+    if (!session_ || !upload_)
         return;
     // Read first: a file that cannot be read changes nothing.
     QFile file(path);
@@ -400,14 +308,12 @@ void TForm3::startUpload(const QString& path)
         return;
     }
 
-    main_->chartFileName = path;
+    session_->setChartFile(path);
     label3_->setText(QFileInfo(path).fileName());
     upload_->start(data);
     uploadWatch_.start();
-    ReceiveParser& parser = main_->link().parser();
-    parser.setRequestMode(RequestUpload);
-    parser.Analizuj(0);
-    parser.flushMessages();
+    session_->setRequestMode(RequestUpload);
+    session_->runParserOnce();
 }
 
 // ---- closing -------------------------------------------------------------
@@ -425,8 +331,8 @@ void TForm3::done(int result)
 
 void TForm3::FormClose()
 {
-    if (main_)
-        main_->link().deviceSettingsClosed();
+    if (session_)
+        session_->deviceSettingsClosed();
 }
 
 void TForm3::closeQuietly()
@@ -508,8 +414,8 @@ void TForm3::stopUpload(const QString& message)
         return;
     upload_->stop();
     progressBar1_->setValue(0);
-    if (main_)
-        main_->link().parser().setRequestMode(RequestData);
+    if (session_)
+        session_->setRequestMode(RequestData);
     if (!message.isEmpty())
         report(message, kUploadCaption);
 }
@@ -519,18 +425,17 @@ void TForm3::uploadCompleted()
     uploadWatch_.stop();
     // Runs inside the parser call: the controller restarts with its new
     // firmware, so the link goes; the message waits until the call is over.
-    ConnectionManager& link = main_->link();
-    link.clientSocket().abort();
+    session_->closeClient(false);
     close();
-    main_->dropLinks(false);
-    link.parser().setRequestMode(RequestData);
+    session_->dropLinks(false);
+    session_->setRequestMode(RequestData);
     progressBar1_->setValue(100);
-    link.clientSocket().abort();
+    session_->closeClient(false);
     QTimer::singleShot(0, this, [this] { report(kUploadDone, kUploadCaption); });
 }
 
 void TForm3::report(const QString& text, const QString& caption)
 {
-    if (main_)
-        main_->reporter().report({text, caption});
+    if (session_)
+        session_->reporter().report({text, caption});
 }

@@ -3,6 +3,7 @@
 // and the firmware upgrade with its progress bar.
 #pragma once
 
+#include "devconfig/DeviceSession.h"
 #include "devconfig/FirmwareUpload.h"
 #include "devconfig/SettingsTexts.h"
 
@@ -18,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
-class TForm1;
 class TForm2;
 
 class TForm3 : public QDialog, private obr9::FirmwareUploadListener {
@@ -27,9 +27,9 @@ public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
 
-    // The main window whose link and parser the dialog uses, and the login
+    // The session whose link and parser the dialog uses, and the login
     // dialog it replaces when the record arrives.
-    void attach(TForm1* main, TForm2* login);
+    void attach(obr9::DeviceSession* session, TForm2* login);
 
     // The receive parser delivered the 145-byte record: fill, then show.
     void fillFromRecord(const uint8_t* record, int size);
@@ -77,7 +77,7 @@ private:
     void uploadCompleted() override;
     void report(const QString& text, const QString& caption);
 
-    TForm1* main_ = nullptr;
+    obr9::DeviceSession* session_ = nullptr;
     TForm2* login_ = nullptr;
     std::unique_ptr<obr9::FirmwareUpload> upload_;
     bool quietClose_ = false;

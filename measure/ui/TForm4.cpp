@@ -232,6 +232,33 @@ SC::TemperatureScale TForm4::drawingScale()
     return lastGoodScale_;
 }
 
+void TForm4::showSensorKind(int kind)
+{
+    const bool eight = kind == obr9::EightTemperatureSensor;
+    if (!eight) {
+        channelBox(0)->setText(QStringLiteral("Temperature"));
+        channelBox(1)->setText(QStringLiteral("Humidtity"));
+    }
+    for (int k = 2; k < 8; ++k) {
+        channelBox(k)->setVisible(eight);
+        swatch(k)->setVisible(eight);
+    }
+    ComboBox1Change();
+    label32_->setText(eight ? QStringLiteral("Temperature") : QStringLiteral("Temp / Hum"));
+}
+
+void TForm4::showChannel(int channel, const QString& text)
+{
+    channelBox(channel)->setEnabled(true);
+    channelBox(channel)->setText(text);
+}
+
+void TForm4::showTemperatureHumidity(const QString& temperatureText, const QString& humidityText)
+{
+    channelBox(0)->setText(temperatureText);
+    channelBox(1)->setText(humidityText);
+}
+
 void TForm4::ComboBox1Change()
 {
     const std::optional<SC::TemperatureScale> scale = typedScale(nullptr);

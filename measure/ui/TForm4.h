@@ -1,8 +1,8 @@
 // The chart window: the controller's voltage and temperature histories as
 // two strip charts of 1000 x 500 pixels, redrawn from the rings every time
 // a frame arrives, shown or not. The channel boxes and their colour swatches
-// are renamed, shown and hidden by the frame decoders; unticking a box
-// leaves its channel out of the next drawing.
+// are renamed, shown and hidden as the frame decoders report; unticking a
+// box leaves its channel out of the next drawing.
 #pragma once
 
 #include "base/HistoryRing.h"
@@ -43,7 +43,7 @@ public:
     const QImage& voltageImage() const;     // Image1
     const QImage& temperatureImage() const; // Image2
 
-    // What the window draws: the main window's rings and its sensor kind.
+    // What the window draws: the program's rings and its sensor kind.
     // Until attached it draws empty rings of its own.
     void attachSources(const obr9::DeviceState* state, const obr9::TemperatureHistory* temperatures,
                        const obr9::VoltageHistory* voltage);
@@ -57,6 +57,13 @@ public:
     // either box changes and when the sensor kind changes. Text that cannot
     // be drawn leaves the labels as they are.
     void ComboBox1Change();
+
+    // What the frame decoders report. A new sensor kind renames, shows and
+    // hides the channel boxes and swatches and rewrites the scale; a value
+    // enables its channel's box and shows in its caption.
+    void showSensorKind(int kind);
+    void showChannel(int channel, const QString& text);
+    void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
 
     // The voltage trace, newest sample (at writeIndex) at x = 1000. Called
     // after the new sample is stored and before the ring advances.

@@ -1,7 +1,7 @@
 #include "measure/ui/TForm5.h"
 
-#include "link/ConnectionManager.h"
 #include "base/DeviceText.h"
+#include "base/LinkText.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -75,6 +75,11 @@ TForm5::TForm5(QWidget* parent)
     comboBox1_->setCurrentIndex(0);
     comboBox1_->setGeometry(250, 94, 165, 26);
 
+    for (QComboBox* box : {comboBox1_, comboBox2_})
+        connect(box, &QComboBox::currentIndexChanged, this, [this] {
+            emit samplingShown(comboBox2_->currentIndex(), comboBox1_->currentIndex());
+        });
+
     button1_ = new QPushButton(QStringLiteral("Save "), this);
     button1_->setObjectName(QStringLiteral("Button1"));
     button1_->setGeometry(250, 206, 80, 30);
@@ -137,6 +142,15 @@ void TForm5::setChannelName(int channel, const QString& name)
     QLineEdit* edit = nameFields_[size_t(channel)];
     edit->setMaxLength(std::max(kTypedNameLength, int(name.size())));
     edit->setText(name);
+}
+
+void TForm5::showVoltageInterval(int index) { comboBox2_->setCurrentIndex(index); }
+void TForm5::showTemperatureInterval(int index) { comboBox1_->setCurrentIndex(index); }
+
+void TForm5::offerChannelName(int channel, const QString& name)
+{
+    if (!isVisible())
+        setChannelName(channel, name);
 }
 
 void TForm5::Button2Click()

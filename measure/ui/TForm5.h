@@ -55,8 +55,20 @@ public:
     QString temperatureItem() const;
     const obr9::SamplingChoice& savedSampling() const { return saved_; }
 
+    // The identification answer's interval indexes.
+    void showVoltageInterval(int index);
+    void showTemperatureInterval(int index);
+    // A name from an eight-temperature frame; taken only while the dialog
+    // is hidden, so that it never overwrites what the operator is typing.
+    void offerChannelName(int channel, const QString& name);
+
     void Button1Click(); // "Save "
     void Button2Click(); // "Cancel"
+
+signals:
+    // The sampling items shown changed (-1: none selected), the indexes
+    // recorded lines carry.
+    void samplingShown(int voltageIndex, int temperatureIndex);
 
 private:
     obr9::SamplingChoice saved_;

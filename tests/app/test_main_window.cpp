@@ -328,7 +328,7 @@ private slots:
         QVERIFY(module.open(QIODevice::ReadWrite));
 
         QByteArray received;
-        app_.form->moduleStreamSink = [&](const uint8_t* data, int count) {
+        app_.form->program().moduleStreamSink = [&](const uint8_t* data, int count) {
             received.append(reinterpret_cast<const char*>(data), count);
         };
         control<QComboBox>("ComboBoxPort")->setEditText(pty.a);

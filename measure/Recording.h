@@ -1,0 +1,47 @@
+// Recording (ZapiszDane): while any of the three "record" boxes is ticked,
+// every decoded frame appends one line of its kind's values to that kind's
+// CSV file. A file that cannot be opened is named once in the memo, not on
+// every frame, until a line reaches it again.
+#pragma once
+
+#include "measure/CsvRecorder.h"
+
+#include <QStringList>
+
+#include <array>
+#include <functional>
+
+namespace obr9 {
+
+class DisplayFormat;
+
+class Recording {
+public:
+    using MemoSink = std::function<void(const QString&)>;
+
+    // format: the window's number format; the first recorded line switches
+    // it to "," decimals (the files keep ".").
+    explicit Recording(DisplayFormat& format);
+
+    // Any one of the three boxes records every kind: they are not tied to
+    // their files.
+    bool enabled = false;
+    // The sampling items the channel dialog shows (-1: none selected); each
+    // line carries the one of its kind.
+    int voltageIntervalIndex = -1;
+    int temperatureIntervalIndex = -1;
+
+    void setMemo(MemoSink memo) { memo_ = std::move(memo); }
+    CsvRecorder& recorder() { return recorder_; }
+
+    // values holds CsvRecorder::valueCount(kind) floats.
+    void ZapiszDane(const float* values, int kind, const std::array<QByteArray, 8>& channelNames);
+
+private:
+    DisplayFormat& format_;
+    CsvRecorder recorder_;
+    QStringList failingFiles_; // reported once until written again
+    MemoSink memo_;
+};
+
+} // namespace obr9

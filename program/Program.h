@@ -1,0 +1,232 @@
+// The running program without its windows: the links and their manager, the
+// receive parser and the frame decoders, the device state, the histories,
+// the recording, the module stream's way in and the two timers. The windows
+// own one Program, forward the operator's actions to it and show what its
+// signals report. Without windows (tests, a headless run) LinkChoice stands
+// in for the "Connection" group.
+#pragma once
+
+#include "base/HistoryRing.h"
+#include "base/Reporter.h"
+#include "devconfig/DeviceSession.h"
+#include "link/ConnectionManager.h"
+#include "link/LinkControls.h"
+#include "measure/Recording.h"
+#include "protocol/DeviceState.h"
+#include "protocol/DisplayFormat.h"
+#include "protocol/MeasurementDecoder.h"
+#include "protocol/ParserListener.h"
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+namespace obr9 {
+
+// Every main-window caption starts with this text; the rest is a status.
+inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
+
+// The "Connection" group as plain values, for a program run without windows.
+struct LinkChoice : LinkControls {
+    bool connect = false;
+    bool listen = false;
+    QString port = LinkText::lan;
+    QString host = QStringLiteral("127.0.0.1");
+    QString tcpPort = QStringLiteral("8090");
+    QString speed = QStringLiteral("115200");
+    int page = 0;
+    bool clearSeconds = false;
+
+    bool connectChecked() const override { return connect; }
+    QString portText() const override { return port; }
+    QString hostText() const override { return host; }
+    QString tcpPortText() const override { return tcpPort; }
+    QString speedText() const override { return speed; }
+    int activePage() const override { return page; }
+    bool clearSecondsChecked() const override { return clearSeconds; }
+};
+
+class Program : public QObject,
+                public DeviceSession,
+                private LinkListener,
+                private ParserListener,
+                private MeasurementListener {
+    Q_OBJECT
+public:
+    // controls: the window's "Connection" group; null runs on linkChoice().
+    explicit Program(LinkControls* controls = nullptr, QObject* parent = nullptr);
+    ~Program() override;
+
+    ConnectionManager& link() { return *link_; }
+    ReceiveParser& parser() { return link_->parser(); }
+    DeviceState& deviceState() { return state_; }
+    TemperatureHistory& temperatureHistory() { return temperatureHistory_; }
+    VoltageHistory& voltageHistory() { return voltageHistory_; }
+    DisplayFormat& displayFormat() { return format_; }
+    Recording& recording() { return recording_; }
+    CsvRecorder& recorder() { return recording_.recorder(); }
+    LinkChoice& linkChoice() { return ownControls_; }
+    // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
+    QTimer& timer1() { return timer1_; }
+    QTimer& timer2() { return timer2_; }
+
+    // The last file of a file dialog (chart, firmware); the third command
+    // line argument at start-up.
+    QString chartFileName;
+    // Where module stream bytes go (serial poll, or the TCP client while the
+    // temperature module page is shown).
+    std::function<void(const uint8_t*, int)> moduleStreamSink;
+
+    // Every message passes a one-per-cause gate; inner shows what it lets
+    // through.
+    void setReporter(Reporter* inner);
+    Reporter& reporter() override { return gate_; }
+
+    // The state of a fresh start: no device, data requests, empty rings.
+    void startUp(const QString& chartFile);
+    void startTimers();
+    void stopTimers();
+
+    // The caption's status; statusChanged tells the window.
+    void setStatus(const QString& status);
+    QString caption() const { return captionPrefix + status_; }
+
+    // Operator actions.
+    void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
+    void CheckBox2Click(bool listen)
+    {
+        ownControls_.listen = listen;
+        link_->CheckBox2Click(listen);
+    }
+    void Button10Click() { link_->Button10Click(); }
+    // Switches OUT2 (out2 true) or OUT1 and sends both outputs; returns the
+    // new state of the switched output.
+    bool toggleOutput(bool out2);
+    // The login dialog opens: the parser starts over with the next answer.
+    void loginOpened() { link_->parser().requestReset(); }
+    void Timer1Timer() { link_->Timer1Timer(); }
+    // Chart saves, relay countdown, then the seconds and the live timer.
+    void Timer2Timer();
+    void ZapiszDane(const float* values, int kind);
+    // New sampling rates: the old samples were taken at another rate.
+    void restartHistories(bool voltage, bool temperature);
+
+    // DeviceSession
+    FrameSink& frames() override { return *link_; }
+    void setRequestMode(uint8_t mode) override { link_->parser().setRequestMode(mode); }
+    void runParserOnce() override;
+    void closeClient(bool graceful) override;
+    void dropLinks(bool listenToo) override;
+    void setSettingsDialogActive(bool active) override { link_->settingsDialogActive = active; }
+    void deviceSettingsClosed() override { link_->deviceSettingsClosed(); }
+    QString chartFile() const override { return chartFileName; }
+    void setChartFile(const QString& path) override { chartFileName = path; }
+
+signals:
+    void statusChanged(const QString& caption); // the whole caption
+    void memoWritten(const QString& line);      // DebugMemo
+    void serverStatus(const QString& text);     // Label25
+    void liveTimerCounted(int seconds);         // Label41
+    void secondsCounted(int seconds);           // Label75
+    // The program sets "connect" or "listen" itself; the window ticks or
+    // unticks the box, and its handler runs as after a click.
+    void connectSet(bool checked);
+    void listenSet(bool checked);
+    void addressRemembered(const QString& host);
+    void settingsAllowed(bool enabled); // Button9
+    void deviceSettingsEnded();         // the link went: the settings dialog hides
+    void chartSaveDue();
+    void relayCountdownDue();
+
+    void diagnosticsShown(const obr9::ParserDiagnostics& d);
+    void deviceIdentified(int version);
+    void voltageIntervalReported(int index);
+    void temperatureIntervalReported(int index);
+    void settingsRecordArrived(const uint8_t* record, int size);
+    void uploadBlockDue();
+    void uploadAnswered(bool accepted);
+
+    void sensorKindChanged(int kind);
+    void inputsOutputsShown(const obr9::InputsOutputs& io);
+    void channelShown(int channel, const QString& name, const QString& text);
+    void temperatureHumidityValues(const QString& temperatureText, const QString& humidityText);
+    void voltageValue(const QString& text);
+    // A sample was stored: the chart is drawn once the read is done.
+    void voltageChartDue();
+    void temperatureChartDue();
+
+private:
+    // LinkListener
+    void statusCaption(const QString& status) override { setStatus(status); }
+    void memoLine(const QString& line) override { emit memoWritten(line); }
+    void serverLabel(const QString& text) override { emit serverStatus(text); }
+    void liveTimerShown(int seconds) override { emit liveTimerCounted(seconds); }
+    void secondsShown(int seconds) override { emit secondsCounted(seconds); }
+    void setConnectChecked(bool checked) override;
+    void setListenChecked(bool checked) override;
+    void moduleBytes(const uint8_t* data, int count) override;
+    void historyRestart() override { restartHistories(true, true); }
+    void addressUsed(const QString& host) override { emit addressRemembered(host); }
+    void settingsButtonEnabled(bool enabled) override { emit settingsAllowed(enabled); }
+    void closeDeviceSettings() override { emit deviceSettingsEnded(); }
+    void conversionError(const QString& message) override;
+    void linkError(const QString& message) override;
+
+    // ParserListener
+    void parserDiagnostics(const ParserDiagnostics& d) override { emit diagnosticsShown(d); }
+    void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
+    void identificationVersion(uint8_t version) override;
+    void voltageIntervalIndex(uint8_t index) override { emit voltageIntervalReported(index); }
+    void temperatureIntervalIndex(uint8_t index) override
+    {
+        emit temperatureIntervalReported(index);
+    }
+    void settingsRecordReceived(const uint8_t* record, int size) override
+    {
+        emit settingsRecordArrived(record, size);
+    }
+    void uploadStep() override { emit uploadBlockDue(); }
+    void uploadAcknowledged(bool accepted) override { emit uploadAnswered(accepted); }
+    void readDone() override { redrawDueCharts(); }
+
+    // MeasurementListener
+    void temperatureKindChanged(int kind) override { emit sensorKindChanged(kind); }
+    void inputsOutputsChanged(const InputsOutputs& io) override { emit inputsOutputsShown(io); }
+    void temperatureChannelShown(int channel, const QString& name, const QString& text) override
+    {
+        emit channelShown(channel, name, text);
+    }
+    void temperatureHumidityShown(const QString& temperatureText,
+                                  const QString& humidityText) override
+    {
+        emit temperatureHumidityValues(temperatureText, humidityText);
+    }
+    void voltageShown(const QString& text) override { emit voltageValue(text); }
+    void recordValues(const float* values, int count, int kind) override;
+    void temperatureSampleStored() override { scheduleChartRedraw(false); }
+    void voltageSampleStored() override { scheduleChartRedraw(true); }
+
+    // Chart redraws asked for during a read, drawn once it has returned.
+    void scheduleChartRedraw(bool voltage);
+    void redrawDueCharts();
+
+    LinkChoice ownControls_;
+    LinkControls* controls_;
+    DeviceState state_;
+    TemperatureHistory temperatureHistory_;
+    VoltageHistory voltageHistory_;
+    DisplayFormat format_;
+    Recording recording_;
+    MeasurementDecoder decoder_;
+    OnePerCauseReporter gate_;
+    std::unique_ptr<ConnectionManager> link_;
+    QTimer timer1_;
+    QTimer timer2_;
+    QString status_;
+    bool voltageRedrawDue_ = false;
+    bool temperatureRedrawDue_ = false;
+};
+
+} // namespace obr9

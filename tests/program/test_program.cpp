@@ -1,0 +1,275 @@
+// The whole program without a window: a controller played on 127.0.0.1 (or
+// a module on a pseudo-terminal) sends frames, the program decodes, records
+// and answers as it does under its windows.
+#include "program/Program.h"
+
+#include "ControllerFrames.h"
+#include "PtyPair.h"
+#include "TestBytes.h"
+
+#include <QDeadlineTimer>
+#include <QFile>
+#include <QSerialPort>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace obr9;
+
+namespace {
+
+const QByteArray kIdentificationRequest =
+    bytes("4D 5C 22 07 3A 18 0E 29 05 31 1D 0B 26 14 3E 09 FF FE");
+const QByteArray kIdentificationAnswer = bytes("FF FE 01 0A 00 02 03"); // v10, intervals 2 and 3
+const QDateTime kPinned(QDate(2026, 12, 8), QTime(14, 3, 9, 250));
+
+// One end of a TCP connection the test holds, read while the program's
+// event loop keeps running.
+QByteArray readExactly(QTcpSocket& socket, int count)
+{
+    QByteArray data;
+    QDeadlineTimer deadline(5000);
+    while (data.size() < count && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        socket.waitForReadyRead(10);
+        data += socket.read(count - data.size());
+    }
+    return data;
+}
+
+std::unique_ptr<QTcpSocket> accept(QTcpServer& server)
+{
+    QDeadlineTimer deadline(5000);
+    while (!server.hasPendingConnections() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents();
+        server.waitForNewConnection(10);
+    }
+    return std::unique_ptr<QTcpSocket>(server.nextPendingConnection());
+}
+
+void send(QTcpSocket& socket, const QByteArray& data)
+{
+    socket.write(data);
+    socket.flush();
+}
+
+} // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<Program> program_;
+    QStringList memo_;
+
+    // "connect" ticked on the given controller's port.
+    std::unique_ptr<QTcpSocket> connectTo(QTcpServer& controller)
+    {
+        program_->linkChoice().tcpPort = QString::number(controller.serverPort());
+        program_->linkChoice().connect = true;
+        program_->CheckBoxConnectClick();
+        auto socket = accept(controller);
+        if (socket && readExactly(*socket, int(kIdentificationRequest.size())) !=
+                          kIdentificationRequest)
+            socket.reset();
+        return socket;
+    }
+
+    QByteArray file(const char* name) const
+    {
+        QFile f(dir_->filePath(QString::fromLatin1(name)));
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+    }
+
+private slots:
+    void init()
+    {
+        dir_ = std::make_unique<QTemporaryDir>();
+        QVERIFY(dir_->isValid());
+        program_ = std::make_unique<Program>();
+        program_->startUp(QString());
+        program_->recorder().setDirectory(dir_->path());
+        program_->recorder().setClock([] { return kPinned; });
+        program_->link().setListenAddress(QHostAddress::LocalHost);
+        memo_.clear();
+        connect(program_.get(), &Program::memoWritten, this,
+                [this](const QString& line) { memo_ << line; });
+    }
+
+    void cleanup()
+    {
+        program_.reset();
+        dir_.reset();
+    }
+
+    void framesFromTheControllerAreDecodedAndRecorded()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        QSignalSpy values(program_.get(), &Program::voltageValue);
+        QSignalSpy intervals(program_.get(), &Program::voltageIntervalReported);
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        QCOMPARE(program_->caption(), captionPrefix + QStringLiteral("OBR-9 device connected"));
+
+        send(*peer, kIdentificationAnswer);
+        QTRY_COMPARE(program_->caption(),
+                     captionPrefix + QStringLiteral("OBR-9 device connected v10"));
+        QCOMPARE(intervals.value(0).value(0).toInt(), 2);
+        QVERIFY(program_->link().deviceAnswered);
+
+        // Nothing is recorded until recording is on; then every kind is.
+        send(*peer, dataFrame(4, bytes("99 00")));
+        QTRY_COMPARE(values.size(), 1);
+        QCOMPARE(values.at(0).at(0).toString(), QStringLiteral("9.98V"));
+        QCOMPARE(file("voltage.csv"), QByteArray("<missing>"));
+
+        program_->recording().enabled = true;
+        program_->recording().voltageIntervalIndex = 2;
+        send(*peer, dataFrame(4, bytes("99 00")) + temperatureHumidity(21.25f, 45.5f));
+        QTRY_COMPARE(file("tempum.csv"),
+                     QByteArray("temperature,humidity\n21.25,45.5,20261208,14:3:9\n"));
+        QCOMPARE(file("voltage.csv"), QByteArray("9.98304,20261208,14:3:9:250,2\n"));
+        // From the first recorded line on, values show with "," decimals.
+        send(*peer, dataFrame(4, bytes("99 00")));
+        QTRY_COMPARE(values.size(), 3);
+        QCOMPARE(values.last().at(0).toString(), QStringLiteral("9,98V"));
+        QCOMPARE(program_->voltageHistory().writeIndex(), 3);
+    }
+
+    void aFileThatCannotBeOpenedIsNamedOnceUntilWrittenAgain()
+    {
+        const QString missing = dir_->filePath("gone");
+        program_->recorder().setDirectory(missing);
+        program_->recording().enabled = true;
+        const QByteArray frame = dataFrame(2, bytes("05"));
+        for (int i = 0; i < 3; ++i)
+            program_->parser().acceptRead(u8(frame), int(frame.size()));
+        const QString line = QStringLiteral("BLAD_OTWARCIA_PLIKU ") + missing + "/IO.csv";
+        QCOMPARE(memo_, QStringList{line});
+
+        QVERIFY(QDir().mkpath(missing));
+        program_->parser().acceptRead(u8(frame), int(frame.size()));
+        QVERIFY(QDir(missing).removeRecursively());
+        program_->parser().acceptRead(u8(frame), int(frame.size()));
+        QCOMPARE(memo_, (QStringList{line, line}));
+    }
+
+    // With "connect" ticked the chosen link carries every frame, even while
+    // a controller is connected to the listening port; without it, the
+    // server's first client does; with neither, the memo says so.
+    void framesGoToTheActiveLink()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->CheckBox2Click(true);
+        QVERIFY(program_->link().server().isListening());
+        QTcpSocket caller;
+        caller.connectToHost(QHostAddress::LocalHost, program_->link().server().serverPort());
+        QCOMPARE(readExactly(caller, int(kIdentificationRequest.size())), kIdentificationRequest);
+
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        program_->toggleOutput(false);
+        QCOMPARE(readExactly(*peer, 6), bytes("FF 01 01 02 01 02"));
+        QTest::qWait(50);
+        QCOMPARE(caller.bytesAvailable(), 0);
+
+        program_->linkChoice().connect = false;
+        program_->CheckBoxConnectClick();
+        program_->toggleOutput(true);
+        QCOMPARE(readExactly(caller, 6), bytes("FF 01 01 02 01 03"));
+
+        program_->CheckBox2Click(false);
+        memo_.clear();
+        program_->toggleOutput(true);
+        QCOMPARE(memo_, QStringList{LinkText::noConnection});
+    }
+
+    // Without a window the program ticks and unticks "connect" itself: a
+    // silent controller is called again, a port that does not open leaves
+    // "connect" unticked, and dropping the links unticks both.
+    void theProgramSetsItsOwnLinkChoice()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        send(*peer, kIdentificationAnswer);
+        QTRY_VERIFY(program_->link().deviceAnswered);
+        for (int s = 0; s < 16; ++s)
+            program_->Timer2Timer();
+        QVERIFY(program_->linkChoice().connect);
+        auto again = accept(controller);
+        QVERIFY(again);
+        QTRY_COMPARE(program_->caption(),
+                     captionPrefix + QStringLiteral("OBR-9 device connected"));
+        QCOMPARE(readExactly(*again, int(kIdentificationRequest.size())), kIdentificationRequest);
+
+        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->CheckBox2Click(true);
+        program_->dropLinks(true);
+        QVERIFY(!program_->linkChoice().connect);
+        QVERIFY(!program_->linkChoice().listen);
+        QVERIFY(!program_->link().server().isListening());
+
+        program_->link().setLanChosen(false);
+        program_->linkChoice().port = dir_->filePath("no-such-port");
+        program_->linkChoice().connect = true;
+        memo_.clear();
+        program_->CheckBoxConnectClick();
+        QVERIFY(!program_->linkChoice().connect);
+        QCOMPARE(memo_.value(0), LinkText::portOpenFailed);
+        QVERIFY(memo_.contains(LinkText::portClosed));
+    }
+
+    void serialBytesReachTheModuleStream()
+    {
+        PtyPair pty;
+        NEED_PTY_PAIR(pty);
+        QSerialPort module;
+        module.setPortName(pty.b);
+        QVERIFY(module.open(QIODevice::ReadWrite));
+        QByteArray received;
+        program_->moduleStreamSink = [&](const uint8_t* data, int count) {
+            received.append(reinterpret_cast<const char*>(data), count);
+        };
+        program_->link().setLanChosen(false);
+        program_->linkChoice().port = pty.a;
+        program_->linkChoice().connect = true;
+        program_->CheckBoxConnectClick();
+        QCOMPARE(memo_, (QStringList{LinkText::portOpened, pty.a,
+                                     LinkText::speedPrefix + QStringLiteral("115200")}));
+        QCOMPARE(program_->link().serialPort().lineSettings.baudRate, 115200);
+
+        module.write(QByteArray(20, 'r'));
+        QVERIFY(module.waitForBytesWritten(2000));
+        QDeadlineTimer deadline(5000);
+        while (received.size() < 20 && !deadline.hasExpired()) {
+            QTest::qWait(10);
+            program_->Timer1Timer();
+        }
+        QCOMPARE(received, QByteArray(20, 'r'));
+    }
+
+    // Each second: chart saves, then the relay countdown, then the seconds.
+    void housekeepingRunsInItsOrder()
+    {
+        QStringList order;
+        connect(program_.get(), &Program::chartSaveDue, this, [&] { order << "charts"; });
+        connect(program_.get(), &Program::relayCountdownDue, this, [&] { order << "relays"; });
+        connect(program_.get(), &Program::secondsCounted, this,
+                [&](int s) { order << QString::number(s); });
+        program_->Timer2Timer();
+        program_->Timer2Timer();
+        QCOMPARE(order, (QStringList{"charts", "relays", "1", "charts", "relays", "2"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "test_program.moc"
