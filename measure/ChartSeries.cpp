@@ -94,7 +94,8 @@ void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t siz
     double hi = -kInf;
     bool gap = false;
     scan(column.at(size - block), block, lo, hi, gap); // a block never crosses a chunk
-    S sum = gap ? S{V(kNaN), V(kNaN)} : S{V(lo), V(hi)};
+    const V* values = column.at(size - block);
+    S sum = gap ? S{V(kNaN), V(kNaN), values[0], values[block - 1]} : S{V(lo), V(hi), values[0], values[block - 1]};
     if (levels.empty())
         levels.emplace_back();
     pushSummary<V>(levels[0], sum);
@@ -102,9 +103,10 @@ void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t siz
     for (std::size_t level = 0; levels[level].size() % fan == 0; ++level) {
         const auto& below = levels[level];
         S up = below[below.size() - fan];
+        up.last = below.back().last;
         for (std::size_t j = below.size() - fan + 1; j < below.size(); ++j) {
             if (std::isnan(below[j].lo) || std::isnan(up.lo)) {
-                up = {V(kNaN), V(kNaN)};
+                up.lo = up.hi = V(kNaN);
                 continue;
             }
             up.lo = std::min(up.lo, below[j].lo);
@@ -184,7 +186,7 @@ void ChartSeries::appendY(double y)
             levelsD_.emplace_back();
             levelsD_.back().reserve(level.size());
             for (const auto& sum : level)
-                levelsD_.back().push_back({double(sum.lo), double(sum.hi)});
+                levelsD_.back().push_back({double(sum.lo), double(sum.hi), double(sum.first), double(sum.last)});
         }
         levelsF_.clear();
     }
@@ -267,14 +269,25 @@ int ChartSeries::append(double x, double y, uint32_t label, uint32_t pointColour
     return result;
 }
 
-void ChartSeries::prefetch(int i) const
+bool ChartSeries::edgeValues(int level, int begin, int end, double& first, double& last) const
 {
-    if (i < 0 || std::size_t(i) >= size_)
-        return;
-    if (doubles_)
-        __builtin_prefetch(yd_.at(std::size_t(i)));
-    else
-        __builtin_prefetch(yf_.at(std::size_t(i)));
+    if (level < 0)
+        return false;
+    const int shift = kBlockShift + level * kLevelShift;
+    const int mask = (1 << shift) - 1;
+    if ((begin & mask) != 0 || (end & mask) != 0)
+        return false;
+    auto take = [&](const auto& levels) {
+        if (std::size_t(level) >= levels.size())
+            return false;
+        const auto& summaries = levels[std::size_t(level)];
+        if (std::size_t(end >> shift) > summaries.size()) // not summarised yet
+            return false;
+        first = double(summaries[std::size_t(begin >> shift)].first);
+        last = double(summaries[std::size_t((end >> shift) - 1)].last);
+        return true;
+    };
+    return doubles_ ? take(levelsD_) : take(levelsF_);
 }
 
 uint32_t ChartSeries::pointColour(int i) const
@@ -300,8 +313,11 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
     // level, in memory order, instead of from points at both ends. A pixel
     // column moves by less than a quarter of itself, which no eye sees.
     int64_t grid = 1;
-    for (int shift = kBlockShift; (int64_t(1) << shift) * 4 <= points / runs; shift += kLevelShift)
+    int gridLevel = -1; // the summary level of the grid's blocks
+    for (int shift = kBlockShift; (int64_t(1) << shift) * 4 <= points / runs; shift += kLevelShift) {
         grid = int64_t(1) << shift;
+        ++gridLevel;
+    }
     auto boundary = [&](int64_t r) -> int {
         if (r <= 0 || r >= runs)
             return first + int(r <= 0 ? 0 : points);
@@ -315,15 +331,15 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         const int end = boundary(r + 1);
         if (begin >= end)
             continue;
-        // The next run's end point, a cache miss on a long history, is
-        // asked for while this run is read.
-        if (r + 2 <= runs)
-            prefetch(boundary(r + 2) - 1);
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;
-        e.first = y(begin);
-        e.last = y(end - 1);
+        // On a long history the points at a run's ends are cache misses
+        // each; on the grid the summaries being read have them.
+        if (!edgeValues(gridLevel, begin, end, e.first, e.last)) {
+            e.first = y(begin);
+            e.last = y(end - 1);
+        }
         e.minimum = std::numeric_limits<double>::infinity();
         e.maximum = -std::numeric_limits<double>::infinity();
         span(begin, end, e.minimum, e.maximum, e.gap);

@@ -105,7 +105,9 @@ private:
     };
     void appendY(double y);
     void summarize();
-    void prefetch(int i) const; // a hint to the cache, nothing more
+    // First and last value of [begin, end) when both ends lie on the blocks
+    // of a summary level and those blocks are summarised.
+    bool edgeValues(int level, int begin, int end, double& first, double& last) const;
     // Least and greatest finite value and the gap flag of points [begin, end).
     void span(int begin, int end, double& lo, double& hi, bool& gap) const;
 
@@ -113,14 +115,17 @@ private:
     // above 8 blocks of the one below. A summary has the least and greatest
     // value of its block, or NaN in both when a value in it is not finite
     // (such a block is read point by point; those values only come from
-    // files). Floats while the points are floats, so the pyramid costs about
-    // a seventh of a byte a point.
+    // files). Each also keeps its block's first and last value, so a long
+    // pixel column needs no point at all. Floats while the points are
+    // floats, so the pyramid costs under a third of a byte a point.
     static constexpr int kBlockShift = 6;
     static constexpr int kLevelShift = 3;
     template <typename V>
     struct Summary {
         V lo;
         V hi;
+        V first; // the block's first and last value, whatever they are
+        V last;
     };
     template <typename V>
     using Levels = std::vector<std::vector<Summary<V>>>;
