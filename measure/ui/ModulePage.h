@@ -34,6 +34,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class ModuleChart;
+class ModuleChartFiles;
 class RadioGroup;
 class TemperatureTable;
 
@@ -64,7 +65,7 @@ public:
     // Wall-clock time for the parser's time labels and the periodic file
     // names; QDateTime::currentDateTime when not set.
     void setClock(Clock clock);
-    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    void setFileChooser(FileChooser chooser);
     // The program-wide chart file name the dialogs start from and the
     // periodic save writes; the page keeps its own until given one.
     void setChartFileName(QString* name) { chartFileName_ = name ? name : &ownFileName_; }
@@ -81,6 +82,7 @@ public:
     ModuleChart* chartTemp() const { return chartTemp_; }
     ModuleChart* chartVolt() const { return chartVolt_; }
     TemperatureTable* table() const { return table_; }
+    ModuleChartFiles* chartFiles() const { return files_.get(); }
     QLabel* valueLabel(int k) const { return valueLabels_[std::size_t(k)]; }
 
     // Seams to the main window.
@@ -178,7 +180,6 @@ private:
     // counts as begun now.
     void chartReplaced(PeriodicChart& chart);
     QString periodicPath(QDate day, obr9::ChartFile::Kind kind) const;
-    QString chooseFile(bool save, const QString& proposed);
     QDateTime now() const;
 
     obr9::Reporter* reporter_;
@@ -186,7 +187,6 @@ private:
     obr9::ChartData voltages_;
     obr9::ModuleStreamParser parser_;
     Clock clock_;
-    FileChooser chooser_;
     QString ownFileName_ = QStringLiteral("plik");
     QString* chartFileName_ = &ownFileName_;
     QString chartFolder_;
@@ -226,4 +226,6 @@ private:
     QLabel* label74_ = nullptr; // received
     QLabel* label28_ = nullptr; // checksum
     std::array<QLabel*, 32> valueLabels_{};
+    // Last, so that it goes first: a save it finishes reads the charts.
+    std::unique_ptr<ModuleChartFiles> files_;
 };
