@@ -178,6 +178,8 @@ void ModuleChartFiles::cancel()
         end();
 }
 
+QProgressDialog* ModuleChartFiles::progressDialog() const { return progress_.data(); }
+
 void ModuleChartFiles::showProgress()
 {
     if (!busy() || progress_)

@@ -74,7 +74,7 @@ public:
 
     bool busy() const { return writer_ || loader_; }
     // The progress dialog while it is shown, else null.
-    QProgressDialog* progressDialog() const { return progress_; }
+    QProgressDialog* progressDialog() const;
 
 private:
     QString chooseFile(bool save, const QString& proposed);
