@@ -172,6 +172,19 @@ void ModuleChartFiles::loadTurn()
 
 void ModuleChartFiles::cancel()
 {
+    if (writer_ && writer_->committing()) {
+        // Too late: the complete file is being flushed to disk (seconds for
+        // a month) and replaces the old one whatever happens. Waiting for
+        // it here would hold the window, so the dialog goes and the flush
+        // ends in the background as a finished save.
+        if (QProgressDialog* dialog = progress_.data()) {
+            progress_.clear();
+            dialog->hide();
+            dialog->deleteLater();
+        }
+        delayTimer_.stop();
+        return;
+    }
     // Dropping the writer removes its temporary file; dropping the loader
     // stops its worker and discards what it read.
     if (busy())
@@ -182,7 +195,7 @@ QProgressDialog* ModuleChartFiles::progressDialog() const { return progress_.dat
 
 void ModuleChartFiles::showProgress()
 {
-    if (!busy() || progress_)
+    if (!busy() || progress_ || (writer_ && writer_->committing()))
         return;
     auto* dialog = new QProgressDialog(jobText_, tr("Cancel"), 0, kProgressSteps, page_.widget->window());
     dialog->setObjectName(QStringLiteral("ChartFileProgress"));

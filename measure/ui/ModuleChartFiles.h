@@ -12,7 +12,9 @@
 // A job that is still running after the progress delay shows a progress
 // dialog (not modal: the charts go on growing). Its Cancel ends the job:
 // a cancelled save leaves the previous file, a cancelled load leaves the
-// chart as it was. While a job runs, "save" and "load" are disabled.
+// chart as it was (once the whole file is written and being flushed, the
+// save can no longer be undone; Cancel then only closes the dialog). While a
+// job runs, "save" and "load" are disabled.
 //
 // When the page goes while a job runs (the window closes), a save is
 // finished first, since the operator asked for that file and the points
