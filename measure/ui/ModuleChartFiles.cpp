@@ -126,7 +126,7 @@ void ModuleChartFiles::saveTurn()
     clock.start();
     ChartFileWriter::State state = ChartFileWriter::State::Running;
     bool encoding = true;
-    while (state == ChartFileWriter::State::Running && clock.elapsed() < kTurnMilliseconds) {
+    while (state == ChartFileWriter::State::Running && clock.elapsed() < turnBudget_) {
         const std::size_t before = writer_->pointsDone();
         state = writer_->step(kSlicePoints);
         if (writer_->pointsDone() == before) {

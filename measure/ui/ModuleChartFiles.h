@@ -69,6 +69,8 @@ public:
 
     void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
     void setProgressDelay(int milliseconds) { progressDelay_ = milliseconds; }
+    // Longest a save writes per event-loop turn (kTurnMilliseconds).
+    void setTurnBudget(int milliseconds) { turnBudget_ = milliseconds; }
 
     void save(); // Button2Click
     void load(); // Button4Click
@@ -92,6 +94,7 @@ private:
     Page page_;
     FileChooser chooser_;
     int progressDelay_ = kProgressDelayMilliseconds;
+    int turnBudget_ = kTurnMilliseconds;
     std::unique_ptr<obr9::ChartFileWriter> writer_;
     std::unique_ptr<obr9::ChartFileLoader> loader_;
     QPointer<ModuleChart> loadTarget_;
