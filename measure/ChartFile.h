@@ -38,9 +38,20 @@
 #include <QDate>
 #include <QString>
 
+#include <atomic>
+#include <cstdint>
+
 class QIODevice;
 
 namespace obr9 {
+
+// Lets another thread follow a read and stop it: bytesRead grows as the
+// points are taken in; a read that sees cancel set gives up, leaving the
+// caller's chart as it was.
+struct ChartReadControl {
+    std::atomic<int64_t> bytesRead{0};
+    std::atomic<bool> cancel{false};
+};
 
 class ChartFile {
 public:
@@ -58,8 +69,10 @@ public:
 
     // On success chart holds the file's chart; on failure it is untouched and
     // error says why.
-    static bool read(QByteArrayView bytes, int expectedSeriesCount, ChartData& chart, QString* error = nullptr);
-    static bool load(const QString& path, int expectedSeriesCount, ChartData& chart, QString* error = nullptr);
+    static bool read(QByteArrayView bytes, int expectedSeriesCount, ChartData& chart, QString* error = nullptr,
+                     ChartReadControl* control = nullptr);
+    static bool load(const QString& path, int expectedSeriesCount, ChartData& chart, QString* error = nullptr,
+                     ChartReadControl* control = nullptr);
 
     // "2026-12-08Temp.bin", "2026-12-08Volt.bin": ISO date whatever the
     // system's date format, so the name never holds a path separator.

@@ -48,6 +48,10 @@ public:
     std::size_t bytesWritten() const { return written_; }
     std::size_t pointsTotal() const { return total_; }
     std::size_t pointsDone() const { return done_; }
+    // Every byte is written and the file is being flushed and renamed: from
+    // here on the new file replaces the old one, and dropping the writer
+    // waits for that.
+    bool committing() const { return commit_.valid(); }
 
 private:
     bool flush();

@@ -6,9 +6,9 @@
 #include "measure/ModuleCharts.h"
 #include "measure/ui/ChartZoom.h"
 #include "measure/ui/ModuleChart.h"
+#include "measure/ui/ModuleChartFiles.h"
 #include "measure/ui/TemperatureTable.h"
 
-#include <QFileDialog>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -62,6 +62,16 @@ ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
     pageControl2_->addTab(buildValuesTab(), QStringLiteral("Values"));
     pageControl2_->setCurrentIndex(1);
     buildBottomLine();
+    files_ = std::make_unique<ModuleChartFiles>(ModuleChartFiles::Page{
+        this, [this]() -> Reporter& { return *reporter_; }, [this]() -> QString& { return *chartFileName_; },
+        [this] { return chartOfGroup(); },
+        [this](ModuleChart* chart) {
+            chartReplaced(periodic_[chart == chartTemp_ ? 0 : 1]);
+            chart->syncFromData();
+            syncTicks(chart == chartTemp_ ? checkListBox1_ : checkListBox2_, chart);
+            (chart == chartTemp_ ? solo1_ : solo2_) = kSoloNone;
+        },
+        button2_, button4_});
 
     RadioGroup2Click();
     resize(800, 600);
@@ -161,58 +171,10 @@ void ModulePage::chartSaveStep() { periodic_.step(); }
 
 bool ModulePage::periodicSaveRunning() const { return periodic_.running(); }
 
-QString ModulePage::chooseFile(bool save, const QString& proposed)
-{
-    if (chooser_)
-        return chooser_(save, proposed);
-    QFileDialog dialog(window(), QString(), QFileInfo(proposed).path(),
-                       QStringLiteral("Binarne (*.bin);;TXT (*.txt);;Wszystkie pliki (*)"));
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setDefaultSuffix(QStringLiteral("bin"));
-    if (!proposed.isEmpty())
-        dialog.selectFile(proposed);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
-}
+void ModulePage::setFileChooser(FileChooser chooser) { files_->setFileChooser(std::move(chooser)); }
 
-void ModulePage::Button2Click()
-{
-    const QString path = chooseFile(true, *chartFileName_);
-    if (path.isEmpty())
-        return;
-    *chartFileName_ = path;
-    ModuleChart* chart = chartOfGroup();
-    if (!chart)
-        return;
-    QString error;
-    if (!ChartFile::save(path, chart->data(), &error))
-        reporter_->report({error, QStringLiteral("Chart file")});
-}
-
-void ModulePage::Button4Click()
-{
-    const QString path = chooseFile(false, *chartFileName_);
-    if (path.isEmpty())
-        return;
-    *chartFileName_ = path;
-    ModuleChart* chart = chartOfGroup();
-    if (!chart)
-        return;
-    QString error;
-    if (!ChartFile::load(path, chart->seriesCount(), chart->data(), &error)) {
-        reporter_->report({error, QStringLiteral("Chart file")});
-        return;
-    }
-    chartReplaced(periodic_[chart == chartTemp_ ? 0 : 1]);
-    chart->syncFromData();
-    syncTicks(chart == chartTemp_ ? checkListBox1_ : checkListBox2_, chart);
-    if (chart == chartTemp_)
-        solo1_ = kSoloNone;
-    else
-        solo2_ = kSoloNone;
-}
+void ModulePage::Button2Click() { files_->save(); }
+void ModulePage::Button4Click() { files_->load(); }
 
 // ---- module stream events ----------------------------------------------------
 

@@ -34,6 +34,7 @@ class QPushButton;
 class QTabWidget;
 class QToolButton;
 class ModuleChart;
+class ModuleChartFiles;
 class RadioGroup;
 class TemperatureTable;
 
@@ -67,7 +68,7 @@ public:
     // Wall-clock time for the parser's time labels and the periodic file
     // names; QDateTime::currentDateTime when not set.
     void setClock(Clock clock);
-    void setFileChooser(FileChooser chooser) { chooser_ = std::move(chooser); }
+    void setFileChooser(FileChooser chooser);
     // The program-wide chart file name the dialogs start from and the
     // periodic save writes; the page keeps its own until given one.
     void setChartFileName(QString* name) { chartFileName_ = name ? name : &ownFileName_; }
@@ -84,6 +85,7 @@ public:
     ModuleChart* chartTemp() const { return chartTemp_; }
     ModuleChart* chartVolt() const { return chartVolt_; }
     TemperatureTable* table() const { return table_; }
+    ModuleChartFiles* chartFiles() const { return files_.get(); }
     QLabel* valueLabel(int k) const { return valueLabels_[std::size_t(k)]; }
 
     // Seams to the main window.
@@ -157,14 +159,12 @@ private:
     ModuleChart* chartOfGroup() const;
     using PeriodicChart = obr9::PeriodicChartSaves::Chart;
     void chartReplaced(PeriodicChart& chart) { periodic_.chartReplaced(chart); }
-    QString chooseFile(bool save, const QString& proposed);
 
     obr9::Reporter* reporter_;
     obr9::ChartData temperatures_;
     obr9::ChartData voltages_;
     obr9::ModuleStreamParser parser_;
     obr9::PeriodicChartSaves periodic_; // [0] temperatures, [1] voltages
-    FileChooser chooser_;
     QString ownFileName_ = QStringLiteral("plik");
     QString* chartFileName_ = &ownFileName_;
 
@@ -201,4 +201,6 @@ private:
     QLabel* label74_ = nullptr; // received
     QLabel* label28_ = nullptr; // checksum
     std::array<QLabel*, 32> valueLabels_{};
+    // Last, so that it goes first: a save it finishes reads the charts.
+    std::unique_ptr<ModuleChartFiles> files_;
 };

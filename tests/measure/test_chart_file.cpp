@@ -1,4 +1,5 @@
 #include "measure/ChartFile.h"
+#include "measure/ChartFileLoader.h"
 #include "measure/ChartFileWriter.h"
 #include "measure/ModuleCharts.h"
 
@@ -6,6 +7,7 @@
 #include "TestFiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -414,6 +416,39 @@ private slots:
         ChartFileWriter nowhere(small, {}, dir.filePath(QStringLiteral("no/such/x.bin")));
         QCOMPARE(nowhere.state(), ChartFileWriter::State::Failed);
         QVERIFY(nowhere.error().contains(QStringLiteral("no/such")));
+    }
+
+    void loaderReportsProgressAndStopsWhenCancelled()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("rich.bin"));
+        const ChartData rich = richTemperatureChart();
+        QVERIFY(ChartFile::save(path, rich));
+
+        // A read that is cancelled gives nothing back; one that is not has
+        // seen every byte.
+        ChartData chart = smallChart();
+        ChartReadControl stopped;
+        stopped.cancel = true;
+        QString error;
+        QVERIFY(!ChartFile::load(path, ChartFile::kAnySeriesCount, chart, &error, &stopped));
+        QVERIFY(sameChart(chart, smallChart()));
+        ChartReadControl followed;
+        QVERIFY(ChartFile::load(path, ChartFile::kAnySeriesCount, chart, &error, &followed));
+        QCOMPARE(followed.bytesRead.load(), QFileInfo(path).size());
+        QVERIFY(sameChart(chart, rich));
+
+        ChartFileLoader loader(path, kTemperatureSeriesCount);
+        QCOMPARE(loader.bytesTotal(), QFileInfo(path).size());
+        QTRY_VERIFY(loader.state() != ChartFileLoader::State::Running);
+        QCOMPARE(loader.state(), ChartFileLoader::State::Done);
+        QVERIFY(sameChart(loader.takeChart(), rich));
+
+        ChartFileLoader refused(path, kVoltageSeriesCount);
+        QTRY_VERIFY(refused.state() != ChartFileLoader::State::Running);
+        QCOMPARE(refused.state(), ChartFileLoader::State::Failed);
+        QVERIFY(refused.error().contains(QStringLiteral("32 series")));
+        QCOMPARE(refused.takeChart().seriesCount(), 0);
     }
 
     void compactStorageGivesBackEveryValueLabelAndColour()

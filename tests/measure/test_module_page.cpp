@@ -8,6 +8,7 @@
 #include "measure/ui/ChartSeriesPlottable.h"
 #include "measure/ui/ChartZoom.h"
 #include "measure/ui/ModuleChart.h"
+#include "measure/ui/ModuleChartFiles.h"
 #include "measure/ui/ModulePage.h"
 #include "measure/ModuleCharts.h"
 #include "measure/ChartFile.h"
@@ -366,6 +367,7 @@ private slots:
 
         chosen_ = dir.filePath("temps.bin");
         press("Button2");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(page_->chartFileName(), chosen_);
         QFile file(chosen_);
         QVERIFY(file.open(QIODevice::ReadOnly));
@@ -375,6 +377,7 @@ private slots:
         polls(7);
         control<QListWidget>("CheckListBox1")->item(4)->setCheckState(Qt::Checked);
         press("Button4");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         QVERIFY2(reporter_.messages.isEmpty(), qPrintable(reporter_.messages.value(0).text));
         QVERIFY(sameChart(page_->temperatureData(), saved));
         QCOMPARE(control<QListWidget>("CheckListBox1")->item(4)->checkState(), Qt::Unchecked);
@@ -385,9 +388,11 @@ private slots:
         user::click(control<RadioGroup>("RadioGroup2")->item(1));
         chosen_ = dir.filePath("volts.bin");
         press("Button2");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         user::click(control<RadioGroup>("RadioGroup2")->item(0));
         const ChartData current = page_->temperatureData();
         press("Button4");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(reporter_.messages.size(), 1);
         QVERIFY(reporter_.messages[0].text.contains(QStringLiteral("16 series")));
         QVERIFY(sameChart(page_->temperatureData(), current));
@@ -398,10 +403,12 @@ private slots:
         QFile::resize(dir.filePath("short.bin"), 300);
         chosen_ = dir.filePath("short.bin");
         press("Button4");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(reporter_.messages.size(), 2);
         QVERIFY(sameChart(page_->temperatureData(), current));
         chosen_.clear();
         press("Button4");
+        QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(page_->chartFileName(), dir.filePath("short.bin"));
     }
 
