@@ -63,7 +63,8 @@ TForm1::TForm1(QWidget* parent)
     pageControl1_ = named(new QTabWidget(central), "PageControl1");
     auto* driverPage = named(new QWidget, "TabSheet1");
     pageControl1_->addTab(driverPage, QStringLiteral("Driver"));
-    relayPage_ = named(new RelayPage(program_->link(), reporter, RelayPictures::forApplication()),
+    relayPage_ = named(new RelayPage(program_->link(), reporter, RelayPictures::forApplication(),
+                                     &program_->relayModel()),
                        "TabSheet2");
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
     modulePage_ = new ModulePage(reporter);

@@ -1,6 +1,7 @@
 // The running program without its windows: the links and their manager, the
 // receive parser and the frame decoders, the device state, the histories,
-// the recording, the module stream's way in and the two timers. The windows
+// the recording, the VK8 relay model, the module stream's way in and the two
+// timers. The windows
 // own one Program, forward the operator's actions to it and show what its
 // signals report. Without windows (tests, a headless run) LinkChoice stands
 // in for the "Connection" group.
@@ -16,6 +17,7 @@
 #include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ParserListener.h"
+#include "relay/RelayModel.h"
 
 #include <QObject>
 #include <QTimer>
@@ -66,6 +68,8 @@ public:
     VoltageHistory& voltageHistory() { return voltageHistory_; }
     DisplayFormat& displayFormat() { return format_; }
     Recording& recording() { return recording_; }
+    // The VK8 outputs and modules the relay page shows and edits.
+    RelayModel& relayModel() { return relayModel_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
     LinkChoice& linkChoice() { return ownControls_; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
@@ -219,6 +223,7 @@ private:
     VoltageHistory voltageHistory_;
     DisplayFormat format_;
     Recording recording_;
+    RelayModel relayModel_;
     MeasurementDecoder decoder_;
     OnePerCauseReporter gate_;
     std::unique_ptr<ConnectionManager> link_;

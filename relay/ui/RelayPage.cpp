@@ -83,11 +83,14 @@ protected:
 
 } // namespace
 
-RelayPage::RelayPage(FrameSink& sink, Reporter& reporter, RelayPictures pictures, QWidget* parent)
+RelayPage::RelayPage(FrameSink& sink, Reporter& reporter, RelayPictures pictures, RelayModel* model,
+                     QWidget* parent)
     : QWidget(parent)
     , sink_(sink)
     , reporter_(&reporter)
     , pictures_(std::move(pictures))
+    , ownModel_(model ? nullptr : std::make_unique<RelayModel>())
+    , model_(model ? *model : *ownModel_)
 {
     buttonUp_ = buttonPicture(QSize(96, 26), false);
     buttonDown_ = buttonPicture(QSize(96, 26), true);

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include <array>
+#include <memory>
 
 class QComboBox;
 class QGroupBox;
@@ -25,8 +26,10 @@ class SettingsKeyTable;
 class RelayPage : public QWidget {
     Q_OBJECT
 public:
+    // The page shows and edits model, which the program owns; without one
+    // (a page on its own) it keeps a model of its own.
     RelayPage(obr9::FrameSink& sink, obr9::Reporter& reporter, obr9::RelayPictures pictures,
-              QWidget* parent = nullptr);
+              obr9::RelayModel* model = nullptr, QWidget* parent = nullptr);
 
     void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
     obr9::RelayModel& model() { return model_; }
@@ -83,7 +86,8 @@ private:
     obr9::FrameSink& sink_;
     obr9::Reporter* reporter_;
     obr9::RelayPictures pictures_;
-    obr9::RelayModel model_;
+    std::unique_ptr<obr9::RelayModel> ownModel_;
+    obr9::RelayModel& model_;
     std::array<OutputControls, obr9::RelayModel::kOutputs> outputs_;
     std::array<ModuleControls, obr9::RelayModel::kModules> modules_;
 

@@ -471,6 +471,9 @@ private slots:
         QCOMPARE(page->findChild<QLabel*>("OutputLabel0")->text(), QStringLiteral(u"Kot\u0142ownia"));
         QCOMPARE(page->findChild<QGroupBox*>("ModuleGroup0")->title(),
                  QStringLiteral(u"Pompa ciep\u0142a"));
+        // The names live in the program's relay model, which the page shows.
+        QCOMPARE(app_.form->program().relayModel().output(0).name, QStringLiteral(u"Kot\u0142ownia"));
+        QCOMPARE(app_.form->program().relayModel().module(0).name, QStringLiteral(u"Pompa ciep\u0142a"));
 
         // A name the code page cannot hold is refused, not stored with "?".
         user::click(page->findChild<QLabel*>("OutputLabel1"));
