@@ -63,15 +63,21 @@ QString ModuleChartFiles::chooseFile(bool save, const QString& proposed)
     return dialog.selectedFiles().constFirst();
 }
 
-void ModuleChartFiles::save()
+ModuleChart* ModuleChartFiles::choose(bool save, QString& path)
 {
     if (busy())
-        return;
-    const QString path = chooseFile(true, page_.chartFileName());
+        return nullptr;
+    path = chooseFile(save, page_.chartFileName());
     if (path.isEmpty())
-        return;
+        return nullptr;
     page_.chartFileName() = path;
-    ModuleChart* chart = page_.target();
+    return page_.target();
+}
+
+void ModuleChartFiles::save()
+{
+    QString path;
+    ModuleChart* chart = choose(true, path);
     if (!chart)
         return;
     writer_ = std::make_unique<ChartFileWriter>(chart->data(), std::vector<int>{}, path);
@@ -84,13 +90,8 @@ void ModuleChartFiles::save()
 
 void ModuleChartFiles::load()
 {
-    if (busy())
-        return;
-    const QString path = chooseFile(false, page_.chartFileName());
-    if (path.isEmpty())
-        return;
-    page_.chartFileName() = path;
-    ModuleChart* chart = page_.target();
+    QString path;
+    ModuleChart* chart = choose(false, path);
     if (!chart)
         return;
     loadTarget_ = chart;

@@ -82,6 +82,10 @@ public:
 
 private:
     QString chooseFile(bool save, const QString& proposed);
+    // The file the operator picks (remembered as the chart file name) and
+    // the chart it is for; nullptr when a job runs, nothing was picked or no
+    // chart is chosen.
+    ModuleChart* choose(bool save, QString& path);
     void begin(const QString& text);
     void turn();
     void saveTurn();
