@@ -123,7 +123,6 @@ void TForm1::connectProgram()
             [this](int channel, const QString&, const QString& text) { showChannel(channel, text); });
     connect(p, &Program::temperatureHumidityValues, this, &TForm1::showTemperatureHumidity);
     connect(p, &Program::voltageValue, label18_, &QLabel::setText);
-    connect(p, &Program::temperatureChartDue, this, &TForm1::RysujWykres);
     for (QCheckBox* box : {recordIo_, recordTemperature_, recordVoltage_})
         connect(box, &QCheckBox::toggled, this, &TForm1::updateRecording);
 }
@@ -146,6 +145,7 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
                 });
         connect(p, &Program::temperatureHumidityValues, form4_, &TForm4::showTemperatureHumidity);
         connect(p, &Program::voltageChartDue, form4_, &TForm4::redrawVoltage);
+        connect(p, &Program::temperatureChartDue, form4_, &TForm4::RysujWykres);
     }
     if (form5_) {
         form5_->setHost(this);
@@ -350,8 +350,9 @@ void TForm1::Button12Click()
         return;
     std::array<QString, 8> names;
     for (int k = 0; k < 8; ++k)
-        names[size_t(k)] =
-            form5_ ? form5_->nameField(k)->text() : QStringLiteral("Temp%1").arg(k + 1);
+        names[size_t(k)] = QStringLiteral("Temp%1").arg(k + 1);
+    if (form5_)
+        names = form5_->channelNames();
     form4_->showCharts(names, form5_ ? form5_->voltageItem() : QString(),
                        form5_ ? form5_->temperatureItem() : QString());
 }
@@ -422,12 +423,6 @@ void TForm1::updateRecording()
 {
     program_->recording().enabled = recordTemperature_->isChecked() ||
                                     recordVoltage_->isChecked() || recordIo_->isChecked();
-}
-
-void TForm1::RysujWykres()
-{
-    if (form4_)
-        form4_->RysujWykres();
 }
 
 // ---- channel and sampling settings ----------------------------------------

@@ -89,8 +89,6 @@ public:
     // Recording: one line of the kind's values to its file while any of the
     // three "record" boxes is ticked.
     void ZapiszDane(const float* values, int kind) { program_->ZapiszDane(values, kind); }
-    // Temperature redraw of the chart window (the decoder advances the ring).
-    void RysujWykres();
 
     // Handlers.
     void CheckBoxConnectClick();

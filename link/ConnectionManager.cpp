@@ -88,7 +88,7 @@ void ConnectionManager::Button10Click()
 void ConnectionManager::CheckBoxConnectClick()
 {
     listener_.statusCaption(LinkText::deviceNotConnected);
-    temperatureModuleSeen = false;
+    setTemperatureModuleSeen(false);
 
     if (!controls_.connectChecked()) {
         disconnect();
@@ -102,14 +102,12 @@ void ConnectionManager::CheckBoxConnectClick()
 
 void ConnectionManager::connectTcpClient()
 {
-    liveTimer = 0;
+    liveTimer_ = 0;
     const QString host = controls_.hostText();
-    int port = 0;
-    if (!textToInt(controls_.tcpPortText(), port) || port < 0 || port > 65535) {
-        listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
+    quint16 port = 0;
+    if (!tcpPortNumber(port))
         return; // nothing opened; the box stays checked
-    }
-    client_.setTarget(host, quint16(port));
+    client_.setTarget(host, port);
     client_.open();
     parser_.requestReset();
     listener_.memoLine(controls_.portText());
@@ -128,9 +126,9 @@ void ConnectionManager::forgetAnswer(LinkId link)
 {
     if (answeredLink_ != link)
         return;
-    deviceAnswered = false;
+    setDeviceAnswered(false);
     answeredLink_ = LinkId::None;
-    liveTimer = 0;
+    liveTimer_ = 0;
 }
 
 void ConnectionManager::memoSerialLine()
@@ -197,7 +195,7 @@ void ConnectionManager::disconnect()
 void ConnectionManager::deviceSettingsClosed()
 {
     // However the dialog closed: the live timer counts again.
-    settingsDialogActive = false;
+    setSettingsDialogActive(false);
     listener_.settingsButtonEnabled(true);
     if (controls_.connectChecked()) {
         parser_.setRequestMode(RequestData);
@@ -208,15 +206,67 @@ void ConnectionManager::deviceSettingsClosed()
     }
 }
 
+bool ConnectionManager::tcpPortNumber(quint16& port)
+{
+    const QString text = controls_.tcpPortText();
+    int number = 0;
+    if (!textToInt(text, number) || number < 0 || number > 65535) {
+        listener_.conversionError(notAnIntegerMessage(text));
+        return false;
+    }
+    port = quint16(number);
+    return true;
+}
+
+// ---- link state ----------------------------------------------------------
+
+void ConnectionManager::setDeviceAnswered(bool answered)
+{
+    if (deviceAnswered_ == answered)
+        return;
+    deviceAnswered_ = answered;
+    emit deviceAnsweredChanged(answered);
+}
+
+void ConnectionManager::setSettingsDialogActive(bool active)
+{
+    if (settingsDialogActive_ == active)
+        return;
+    settingsDialogActive_ = active;
+    emit settingsDialogActiveChanged(active);
+}
+
+void ConnectionManager::setTemperatureModuleSeen(bool seen)
+{
+    if (temperatureModuleSeen_ == seen)
+        return;
+    temperatureModuleSeen_ = seen;
+    emit temperatureModuleSeenChanged(seen);
+}
+
+void ConnectionManager::resetLinkState()
+{
+    setDeviceAnswered(false);
+    liveTimer_ = 0;
+    setSettingsDialogActive(false);
+    setTemperatureModuleSeen(false);
+}
+
+void ConnectionManager::closeClient(bool graceful)
+{
+    if (graceful)
+        client_.closeGracefully();
+    else
+        client_.close();
+}
+
 void ConnectionManager::CheckBox2Click(bool listen)
 {
     if (listen) {
-        int port = 0;
-        if (!textToInt(controls_.tcpPortText(), port) || port < 0 || port > 65535) {
-            listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
+        quint16 port = 0;
+        if (!tcpPortNumber(port))
             return;
-        }
-        server_.setPort(quint16(port));
+        server_.setPort(port);
         if (server_.open()) {
             listener_.serverLabel(LinkText::listening);
         } else {
@@ -328,26 +378,26 @@ void ConnectionManager::Timer1Timer()
 void ConnectionManager::Timer2Timer()
 {
     if (controls_.clearSecondsChecked())
-        secondsCounter = 0;
-    ++secondsCounter;
-    listener_.secondsShown(secondsCounter);
+        secondsCounter_ = 0;
+    ++secondsCounter_;
+    listener_.secondsShown(secondsCounter_);
 
-    if (settingsDialogActive)
-        liveTimer = 0;
+    if (settingsDialogActive_)
+        liveTimer_ = 0;
     // Only the link that carried the answer is watched: a controller that
     // answered over TCP says nothing about the RS-485 bus.
-    if (deviceAnswered && answeredLink_ == activeLink())
-        ++liveTimer;
-    if (liveTimer > kIdentificationRepeatAfter)
+    if (deviceAnswered_ && answeredLink_ == activeLink())
+        ++liveTimer_;
+    if (liveTimer_ > kIdentificationRepeatAfter)
         Button10Click();
-    if (liveTimer > kReconnectAfter) {
+    if (liveTimer_ > kReconnectAfter) {
         listener_.statusCaption(LinkText::timeOut);
         if (controls_.connectChecked()) {
             listener_.setConnectChecked(false);
             listener_.setConnectChecked(true);
         }
     }
-    listener_.liveTimerShown(liveTimer);
+    listener_.liveTimerShown(liveTimer_);
 }
 
 // ---- parser events -------------------------------------------------------
@@ -364,7 +414,7 @@ void ConnectionManager::uploadStep()
 
 void ConnectionManager::bytesReceived()
 {
-    liveTimer = 0;
+    liveTimer_ = 0;
     listenerOr(parserListener_).bytesReceived();
 }
 
@@ -380,7 +430,7 @@ void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int leng
 
 void ConnectionManager::identificationVersion(uint8_t version)
 {
-    deviceAnswered = true;
+    setDeviceAnswered(true);
     answeredLink_ = readingFrom_ != LinkId::None ? readingFrom_ : activeLink();
     listenerOr(parserListener_).identificationVersion(version);
 }
@@ -402,7 +452,7 @@ void ConnectionManager::loginRefused()
 
 void ConnectionManager::settingsRecordReceived(const uint8_t* record, int size)
 {
-    settingsDialogActive = true;
+    setSettingsDialogActive(true);
     listenerOr(parserListener_)
         .settingsRecordReceived(record, size);
 }

@@ -53,7 +53,6 @@ public:
     TCOMSocket& serialPort() { return serial_.port(); }
     QTcpSocket& clientSocket() { return client_.socket(); }
     QTcpServer& server() { return server_.server(); }
-    int serverClientCount() const { return server_.clientCount(); }
 
     using FrameSink::SendFrame;
     void SendFrame(const uint8_t* data, int length) override;
@@ -71,6 +70,9 @@ public:
     void Timer2Timer();
     // The device settings dialog's closing step.
     void deviceSettingsClosed();
+    // Ends the TCP client's connection: graceful lets what was written
+    // leave first (the settings frame before the controller restarts).
+    void closeClient(bool graceful);
 
     // "LAN" is chosen in the port box (the TCP client), else a serial port.
     // Set by the page whenever the choice changes; every routing decision
@@ -78,24 +80,39 @@ public:
     void setLanChosen(bool lan) { lanChosen_ = lan; }
     bool lanChosen() const { return lanChosen_; }
 
-    // Link state.
-    int liveTimer = 0;
-    bool deviceAnswered = false;
-    bool settingsDialogActive = false;
-    bool temperatureModuleSeen = false;
-    int secondsCounter = 0;
+    // Link state. liveTimer: seconds since the answering controller last
+    // sent a byte; deviceAnswered: an identification answer came on the
+    // link now watched; settingsDialogActive: the device settings record
+    // arrived and the dialog holds the link (the live timer stays 0);
+    // temperatureModuleSeen: an HQ-2 frame came since the last connect click.
+    int liveTimer() const { return liveTimer_; }
+    bool deviceAnswered() const { return deviceAnswered_; }
+    bool settingsDialogActive() const { return settingsDialogActive_; }
+    bool temperatureModuleSeen() const { return temperatureModuleSeen_; }
+    int secondsCounter() const { return secondsCounter_; }
+    void setSettingsDialogActive(bool active);
+    void setTemperatureModuleSeen(bool seen);
+    // A fresh start: no device, no module, no dialog, the live timer at 0.
+    void resetLinkState();
 
-    // The link whose controller set deviceAnswered; only that link, while it
-    // is the one frames go to, counts the live timer up.
+    // Only the link whose controller set deviceAnswered, while it is the one
+    // frames go to, counts the live timer up.
     enum class LinkId { None, Client, Server, Serial };
-    LinkId answeredLink() const { return answeredLink_; }
     // Where SendFrame writes at this moment.
     LinkId activeLink() const;
     // A serial port that went away while "connect" stayed ticked; reopened
     // every kSerialReopenIntervalMs until the device is back.
     bool serialPortLost() const { return serialReopen_.isActive(); }
 
+signals:
+    void deviceAnsweredChanged(bool answered);
+    void settingsDialogActiveChanged(bool active);
+    void temperatureModuleSeenChanged(bool seen);
+
 private:
+    void setDeviceAnswered(bool answered);
+    // The TCP port text as a port number; a conversion error reported.
+    bool tcpPortNumber(quint16& port);
     void serialPortGone();
     void tryReopenSerialPort();
     void forgetAnswer(LinkId link);
@@ -140,6 +157,11 @@ private:
     QTimer serialReopen_;
     QString lostPortName_;
     bool lanChosen_ = true;
+    int liveTimer_ = 0;
+    bool deviceAnswered_ = false;
+    bool settingsDialogActive_ = false;
+    bool temperatureModuleSeen_ = false;
+    int secondsCounter_ = 0;
 };
 
 } // namespace obr9

@@ -36,7 +36,6 @@ public:
     int64_t read(uint8_t* buffer, int64_t maxCount) override;
 
     QTcpServer& server() { return server_; }
-    int clientCount() const { return int(clients_.size()); }
 
 signals:
     void clientConnected();

@@ -87,7 +87,6 @@ public:
     // moduleReadings: int0, ext0, int1, ext1, ... and volts per channel.
     const std::array<float, 2 * kChannels>& readings() const { return readings_; }
     const std::array<float, kChannels>& volts() const { return volts_; }
-    const std::array<float, 2 * kChannels>& lastGoodReadings() const { return lastGood_; }
 
     // "21.50": two decimals, at most seven significant digits, thousands
     // grouped ("," with the "." separator, a no-break space with ",").

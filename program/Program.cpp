@@ -43,10 +43,7 @@ void Program::startUp(const QString& chartFile)
 {
     timer1_.setInterval(1000);
     timer2_.setInterval(1000);
-    link_->deviceAnswered = false;
-    link_->liveTimer = 0;
-    link_->settingsDialogActive = false;
-    link_->temperatureModuleSeen = false;
+    link_->resetLinkState();
     link_->parser().setRequestMode(RequestData);
     state_.temperatureKind = TemperatureNone;
     temperatureHistory_.restart();
@@ -111,10 +108,7 @@ void Program::runParserOnce()
 
 void Program::closeClient(bool graceful)
 {
-    if (graceful)
-        link_->clientSocket().disconnectFromHost();
-    else
-        link_->clientSocket().abort();
+    link_->closeClient(graceful);
 }
 
 void Program::dropLinks(bool listenToo)
@@ -154,14 +148,14 @@ void Program::moduleBytes(const uint8_t* data, int count)
 {
     // The link forgets the module at each click of "connect"; the next HQ-2
     // frame announces it again.
-    if (!link_->temperatureModuleSeen)
+    if (!link_->temperatureModuleSeen())
         hq2_.parser().clearTemperatureModuleSeen();
     hq2_.parse(data, count);
 }
 
 void Program::hq2Connected()
 {
-    link_->temperatureModuleSeen = true;
+    link_->setTemperatureModuleSeen(true);
     setStatus(QStringLiteral("HQ2 connected"));
 }
 

@@ -128,7 +128,7 @@ public:
     void runParserOnce() override;
     void closeClient(bool graceful) override;
     void dropLinks(bool listenToo) override;
-    void setSettingsDialogActive(bool active) override { link_->settingsDialogActive = active; }
+    void setSettingsDialogActive(bool active) override { link_->setSettingsDialogActive(active); }
     void deviceSettingsClosed() override { link_->deviceSettingsClosed(); }
     QString chartFile() const override { return chartFileName(); }
     void setChartFile(const QString& path) override { setChartFileName(path); }

@@ -205,7 +205,7 @@ private slots:
         startWithSimulator();
         logInToSimulator();
         QVERIFY(!form2_->isVisible());
-        QVERIFY(app_.form->link().settingsDialogActive);
+        QVERIFY(app_.form->link().settingsDialogActive());
         QCOMPARE(edit3("Edit1")->text(), QStringLiteral("OBR-9"));
         QCOMPARE(readAddressField(edit3("MaskEdit1")->displayText()),
                  (AddressBytes{192, 168, 1, 161}));
@@ -229,7 +229,7 @@ private slots:
         QVERIFY(!form3_->isVisible());
         QVERIFY(main<QPushButton>("Button9")->isEnabled());
         QCOMPARE(requestMode(), uint8_t(RequestData));
-        QVERIFY(!app_.form->link().settingsDialogActive);
+        QVERIFY(!app_.form->link().settingsDialogActive());
         QTRY_VERIFY(!sim_->isConnected());
     }
 
@@ -380,7 +380,7 @@ private slots:
         const QString timeOut = QStringLiteral("Time Out");
         for (int second = 0; second < 20; ++second)
             app_.form->Timer2Timer(); // held while the dialog is open
-        QVERIFY(app_.form->link().liveTimer <= 1);
+        QVERIFY(app_.form->link().liveTimer() <= 1);
         QVERIFY(!app_.form->windowTitle().endsWith(timeOut));
 
         if (how == QLatin1String("cancel")) {
@@ -393,7 +393,7 @@ private slots:
         }
         QVERIFY(!form3_->isVisible());
         QCOMPARE(peer.readExactly(2), bytes("FF 00"));
-        QVERIFY(!app_.form->link().settingsDialogActive);
+        QVERIFY(!app_.form->link().settingsDialogActive());
 
         // The caption shows "Time Out" on the way to the reconnect.
         QStringList captions;

@@ -85,7 +85,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(poll() && page->model().parser().statistics().received >= 8 * 320, 5000);
 
         QCOMPARE(form->windowTitle(), captionPrefix + QStringLiteral("HQ2 connected"));
-        QVERIFY(form->link().temperatureModuleSeen);
+        QVERIFY(form->link().temperatureModuleSeen());
         const QString label4 = form->findChild<QLabel*>("Label4")->text();
         QVERIFY2(label4.startsWith(QStringLiteral("intTemp0 = ")) && !label4.endsWith(QStringLiteral("---")),
                  qPrintable(label4));

@@ -136,7 +136,7 @@ private slots:
         QTRY_COMPARE(program_->caption(),
                      captionPrefix + QStringLiteral("OBR-9 device connected v10"));
         QCOMPARE(intervals.value(0).value(0).toInt(), 2);
-        QVERIFY(program_->link().deviceAnswered);
+        QVERIFY(program_->link().deviceAnswered());
 
         // Nothing is recorded until recording is on; then every kind is.
         send(*peer, dataFrame(4, bytes("99 00")));
@@ -217,7 +217,7 @@ private slots:
         auto peer = connectTo(controller);
         QVERIFY(peer);
         send(*peer, kIdentificationAnswer);
-        QTRY_VERIFY(program_->link().deviceAnswered);
+        QTRY_VERIFY(program_->link().deviceAnswered());
         for (int s = 0; s < 16; ++s)
             program_->Timer2Timer();
         QVERIFY(program_->linkChoice().connect);
