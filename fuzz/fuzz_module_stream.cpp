@@ -30,8 +30,8 @@ public:
     }
     void channelReading(const ModuleChannelReading& r) override
     {
-        if (r.channel < 0 || r.channel >= ModuleStreamParser::kChannels || r.internalLabel.startsWith(QLatin1String(" = ")) ||
-            r.externalLabel.startsWith(QLatin1String(" = ")))
+        if (r.channel < 0 || r.channel >= ModuleStreamParser::kChannels ||
+            r.externalMissing != (r.external == ModuleStreamParser::kNoExternalSensor))
             std::abort();
         ++readings;
     }

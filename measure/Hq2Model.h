@@ -10,6 +10,7 @@
 #pragma once
 
 #include "measure/ChartData.h"
+#include "measure/ModuleChannelNames.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/ModuleStreamParser.h"
 #include "measure/PeriodicChartSaves.h"
@@ -23,7 +24,6 @@
 
 namespace obr9 {
 
-class DisplayFormat;
 class Reporter;
 
 class Hq2Model : public QObject, private ModuleStreamListener {
@@ -36,7 +36,6 @@ public:
     ~Hq2Model() override;
 
     void setReporter(Reporter& reporter) { periodic_.setReporter(reporter); }
-    void setDisplayFormat(const DisplayFormat* format) { parser_.setDisplayFormat(format); }
     // Wall-clock time of the readings' time labels and of the periodic file
     // names; QDateTime::currentDateTime when not set.
     void setClock(Clock clock);
@@ -61,8 +60,9 @@ public:
     int bytesOfLastCall() const { return bytesOfLastCall_; }
 
     // k as in ModuleChannelNames: 0..15 internal, 16..31 external, 32..47
-    // voltage channels.
-    void setChannelName(int k, const QString& name) { parser_.setChannelName(k, name); }
+    // voltage channels; the table's names.
+    void setChannelName(int k, const QString& name) { names_.setName(k, name); }
+    const ModuleChannelNames& channelNames() const { return names_; }
     // Least time between chart points, in milliseconds ("1 sec", "10sec",
     // "60sec"); the module port is polled at the same rate.
     void setChartingPeriod(int milliseconds);
@@ -112,6 +112,7 @@ private:
     PeriodicChartSaves periodic_;
     std::array<ModuleChannelReading, ModuleStreamParser::kChannels> readings_{};
     std::array<bool, 2> recording_{};
+    ModuleChannelNames names_;
     int bytesOfLastCall_ = 0;
     QString chartFileName_ = QStringLiteral("plik");
 };

@@ -16,9 +16,7 @@
 // the charting period allows (see setChartingPeriod).
 #pragma once
 
-#include "measure/ModuleChannelNames.h"
 #include "measure/ModuleStreamListener.h"
-#include "protocol/DisplayFormat.h"
 
 #include <QDateTime>
 
@@ -49,8 +47,6 @@ public:
     void setListener(ModuleStreamListener* listener) { listener_ = listener; }
     // Relay state answers (kind 1) go here when set, else to the listener.
     void setRelayListener(ModuleStreamListener* listener) { relayListener_ = listener; }
-    // Number texts follow this format's decimal separator; null: ".".
-    void setDisplayFormat(const DisplayFormat* format) { format_ = format; }
     // Local wall-clock time; QDateTime::currentDateTime when not set.
     void setClock(Clock clock) { clock_ = std::move(clock); }
     // The charts the step appends to (32 and 16 series); null: none. Series
@@ -68,11 +64,6 @@ public:
     // "1 sec", "10sec", "60sec" (also "1", "10", "60"); nullopt otherwise.
     static std::optional<std::chrono::milliseconds> periodFromText(const QString& text);
 
-    // k as in ModuleChannelNames: 0..15 internal, 16..31 external,
-    // 32..47 voltage channel names.
-    void setChannelName(int k, const QString& name) { names_.setName(k, name); }
-    const ModuleChannelNames& channelNames() const { return names_; }
-
     // One call: count bytes of data (count 0 runs only the charting step).
     void parse(const uint8_t* data, int count);
 
@@ -88,10 +79,6 @@ public:
     const std::array<float, 2 * kChannels>& readings() const { return readings_; }
     const std::array<float, kChannels>& volts() const { return volts_; }
 
-    // "21.50": two decimals, at most seven significant digits, thousands
-    // grouped ("," with the "." separator, a no-break space with ",").
-    static QString valueText(float value, const DisplayFormat* format);
-
 private:
     void frameComplete();
     void channelFrame();
@@ -100,11 +87,9 @@ private:
 
     ModuleStreamListener* listener_;
     ModuleStreamListener* relayListener_ = nullptr;
-    const DisplayFormat* format_ = nullptr;
     Clock clock_;
     ChartData* temperatureChart_ = nullptr;
     ChartData* voltageChart_ = nullptr;
-    ModuleChannelNames names_;
 
     std::array<uint8_t, kFrameSize> frame_{};
     int fill_ = 0;

@@ -18,7 +18,6 @@ Program::Program(LinkControls* controls, QObject* parent)
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
     link_->setParserListener(this);
     link_->setReporter(&gate_);
-    hq2_.setDisplayFormat(&format_);
     hq2_.setRelayListener(&relayAnswers_);
     connect(&hq2_, &Hq2Model::moduleConnected, this, &Program::hq2Connected);
     connect(&hq2_, &Hq2Model::chartingPeriodChanged, &timer1_,

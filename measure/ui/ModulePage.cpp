@@ -75,7 +75,11 @@ ModulePage::ModulePage(Hq2Model& model, Reporter& reporter, QWidget* parent)
 
 ModulePage::~ModulePage() = default;
 
-void ModulePage::setDisplayFormat(const DisplayFormat* format) { table_->setDisplayFormat(format); }
+void ModulePage::setDisplayFormat(const DisplayFormat* format)
+{
+    format_ = format;
+    table_->setDisplayFormat(format);
+}
 
 void ModulePage::showModel()
 {

@@ -58,7 +58,7 @@ public:
     ~ModulePage() override;
 
     void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
-    // The table's number texts.
+    // The decimal separator of the labels and the table; null: ".".
     void setDisplayFormat(const obr9::DisplayFormat* format);
     void setFileChooser(FileChooser chooser);
 
@@ -128,6 +128,7 @@ private:
 
     obr9::Hq2Model& model_;
     obr9::Reporter* reporter_;
+    const obr9::DisplayFormat* format_ = nullptr;
 
     int temperatureSpan_ = 100;
     int voltageSpan_ = 100;

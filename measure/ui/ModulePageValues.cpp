@@ -5,6 +5,7 @@
 #include "widgets/Named.h"
 
 #include "measure/ModuleChannelNames.h"
+#include "measure/ui/ModuleReadingTexts.h"
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/TemperatureTable.h"
 
@@ -53,11 +54,12 @@ QWidget* ModulePage::buildValuesTab()
 
 void ModulePage::channelRead(const ModuleChannelReading& r)
 {
-    valueLabels_[std::size_t(r.channel)]->setText(r.internalLabel);
-    valueLabels_[std::size_t(16 + r.channel)]->setText(r.externalLabel);
-    table_->setCellText(TemperatureTable::TempInt, r.channel + 1, r.internalText);
-    table_->setCellText(TemperatureTable::TempExt, r.channel + 1, r.externalText);
-    table_->setCellText(TemperatureTable::Voltage, r.channel + 1, r.voltageText);
+    const ModuleReadingTexts t = ModuleReadingTexts::of(r, model_.channelNames(), format_);
+    valueLabels_[std::size_t(r.channel)]->setText(t.internalLabel);
+    valueLabels_[std::size_t(16 + r.channel)]->setText(t.externalLabel);
+    table_->setCellText(TemperatureTable::TempInt, r.channel + 1, t.internal);
+    table_->setCellText(TemperatureTable::TempExt, r.channel + 1, t.external);
+    table_->setCellText(TemperatureTable::Voltage, r.channel + 1, t.volts);
 }
 
 void ModulePage::applyNames(int column)

@@ -10,6 +10,7 @@
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/ModuleChartFiles.h"
 #include "measure/ui/ModulePage.h"
+#include "measure/ui/ModuleReadingTexts.h"
 #include "measure/ModuleCharts.h"
 #include "measure/ChartFile.h"
 #include "widgets/RadioGroup.h"
@@ -131,6 +132,36 @@ private slots:
     {
         page_.reset();
         hq2_.reset();
+    }
+
+    // The page's texts of a reading: the table's names (a blank one gives
+    // the default back), "N/A" for a missing sensor, grouped thousands, the
+    // decimal comma.
+    void readingTextsUseTheNamesOfTheTable()
+    {
+        ModuleChannelNames names;
+        names.setName(3, QStringLiteral("Boiler"));
+        names.setName(16 + 3, QStringLiteral("Boiler out"));
+        const ModuleChannelReading missing{3, -5.0f, -900.0f, 0.0f, true};
+        ModuleReadingTexts t = ModuleReadingTexts::of(missing, names, nullptr);
+        QCOMPARE(t.internalLabel, QStringLiteral("Boiler = -5.00"));
+        QCOMPARE(t.externalLabel, QStringLiteral("Boiler out = N/A"));
+        QCOMPARE(t.external, QStringLiteral("N/A"));
+        names.setName(3, QStringLiteral("  "));
+        QCOMPARE(ModuleReadingTexts::of(missing, names, nullptr).internalLabel, QStringLiteral("intTemp3 = -5.00"));
+
+        const ModuleChannelReading large{15, 1234.5f, -0.004f, float(65535 * 0.065316786414108423744), false};
+        t = ModuleReadingTexts::of(large, names, nullptr);
+        QCOMPARE(t.internal, QStringLiteral("1,234.50"));
+        QCOMPARE(t.external, QStringLiteral("0.00"));
+        QCOMPARE(t.volts, QStringLiteral("4,280.54"));
+
+        DisplayFormat comma;
+        comma.setDecimalSeparator(QLatin1Char(','));
+        QCOMPARE(ModuleReadingTexts::of(large, names, &comma).internal,
+                 QString(QStringLiteral("1") + QChar(0xA0) + "234,50"));
+        QCOMPARE(ModuleReadingTexts::value(-1234567.0f, &comma),
+                 QString(QStringLiteral("-1") + QChar(0xA0) + "234" + QChar(0xA0) + "567,00"));
     }
 
     void tableColouringAndEditRules()
