@@ -1,7 +1,6 @@
 #include "link/ConnectionManager.h"
 
 #include "base/IntegerText.h"
-#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
 #include <algorithm>
@@ -13,7 +12,6 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     : QObject(parent)
     , controls_(controls)
     , listener_(listener)
-    , parser_(this)
 {
     connect(&client_, &TcpClientLink::connecting, this,
             [this] { listener_.statusCaption(LinkText::tryToConnect); });
@@ -400,66 +398,12 @@ void ConnectionManager::Timer2Timer()
     listener_.liveTimerShown(liveTimer_);
 }
 
-// ---- parser events -------------------------------------------------------
+// ---- what the parser reported --------------------------------------------
 
-void ConnectionManager::parserDiagnostics(const ParserDiagnostics& d)
-{
-    listenerOr(parserListener_).parserDiagnostics(d);
-}
-
-void ConnectionManager::uploadStep()
-{
-    listenerOr(parserListener_).uploadStep();
-}
-
-void ConnectionManager::bytesReceived()
-{
-    liveTimer_ = 0;
-    listenerOr(parserListener_).bytesReceived();
-}
-
-void ConnectionManager::readDone()
-{
-    listenerOr(parserListener_).readDone();
-}
-
-void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int length)
-{
-    listenerOr(parserListener_).dataFrame(type, payload, length);
-}
-
-void ConnectionManager::identificationVersion(uint8_t version)
+void ConnectionManager::deviceIdentified()
 {
     setDeviceAnswered(true);
     answeredLink_ = readingFrom_ != LinkId::None ? readingFrom_ : activeLink();
-    listenerOr(parserListener_).identificationVersion(version);
-}
-
-void ConnectionManager::voltageIntervalIndex(uint8_t index)
-{
-    listenerOr(parserListener_).voltageIntervalIndex(index);
-}
-
-void ConnectionManager::temperatureIntervalIndex(uint8_t index)
-{
-    listenerOr(parserListener_).temperatureIntervalIndex(index);
-}
-
-void ConnectionManager::loginRefused()
-{
-    listenerOr(parserListener_).loginRefused();
-}
-
-void ConnectionManager::settingsRecordReceived(const uint8_t* record, int size)
-{
-    setSettingsDialogActive(true);
-    listenerOr(parserListener_)
-        .settingsRecordReceived(record, size);
-}
-
-void ConnectionManager::uploadAcknowledged(bool accepted)
-{
-    listenerOr(parserListener_).uploadAcknowledged(accepted);
 }
 
 } // namespace obr9

@@ -24,7 +24,7 @@
 
 namespace obr9 {
 
-class ConnectionManager : public QObject, public FrameSink, private ParserListener {
+class ConnectionManager : public QObject, public FrameSink {
     Q_OBJECT
 public:
     static constexpr int kTemperatureModulePage = 2;
@@ -42,8 +42,6 @@ public:
                       QObject* parent = nullptr);
     ~ConnectionManager() override;
 
-    // Events of the parser that the window shows (data frames, answers).
-    void setParserListener(ParserListener* listener) { parserListener_ = listener; }
     void setReporter(Reporter* reporter) { parser_.setReporter(reporter); }
     // Address the listening server binds; any address by default, since the
     // controller connects from the plant network.
@@ -92,6 +90,11 @@ public:
     int secondsCounter() const { return secondsCounter_; }
     void setSettingsDialogActive(bool active);
     void setTemperatureModuleSeen(bool seen);
+    // What the parser's owner reports of the bytes read: any byte restarts
+    // the live timer; an identification answer marks the link it came on
+    // as the one to watch.
+    void bytesArrived() { liveTimer_ = 0; }
+    void deviceIdentified();
     // A fresh start: no device, no module, no dialog, the live timer at 0.
     void resetLinkState();
 
@@ -129,22 +132,8 @@ private:
     void readRest();
     void memoSerialLine();
 
-    // ParserListener: link state first, then the window.
-    void parserDiagnostics(const ParserDiagnostics& d) override;
-    void uploadStep() override;
-    void bytesReceived() override;
-    void readDone() override;
-    void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
-    void identificationVersion(uint8_t version) override;
-    void voltageIntervalIndex(uint8_t index) override;
-    void temperatureIntervalIndex(uint8_t index) override;
-    void loginRefused() override;
-    void settingsRecordReceived(const uint8_t* record, int size) override;
-    void uploadAcknowledged(bool accepted) override;
-
     LinkControls& controls_;
     LinkListener& listener_;
-    ParserListener* parserListener_ = nullptr;
     ReceiveParser parser_;
     SerialLink serial_;
     TcpClientLink client_;

@@ -16,7 +16,7 @@ Program::Program(LinkControls* controls, QObject* parent)
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
-    link_->setParserListener(this);
+    link_->parser().setListener(this);
     link_->setReporter(&gate_);
     hq2_.setRelayListener(&relayAnswers_);
     connect(&hq2_, &Hq2Model::moduleConnected, this, &Program::hq2Connected);
@@ -178,6 +178,7 @@ void Program::dataFrame(uint8_t type, const uint8_t* payload, int)
 
 void Program::identificationVersion(uint8_t version)
 {
+    link_->deviceIdentified();
     setStatus(QStringLiteral("OBR-9 device connected v") + QString::number(version));
     emit deviceIdentified(version);
 }

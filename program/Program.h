@@ -204,11 +204,13 @@ private:
     }
     void settingsRecordReceived(const uint8_t* record, int size) override
     {
+        link_->setSettingsDialogActive(true);
         emit settingsRecordArrived(record, size);
     }
     void uploadStep() override { emit uploadBlockDue(); }
     void uploadAcknowledged(bool accepted) override { emit uploadAnswered(accepted); }
     void readDone() override { redrawDueCharts(); }
+    void bytesReceived() override { link_->bytesArrived(); }
 
     // MeasurementListener
     void temperatureKindChanged(int kind) override { emit sensorKindChanged(kind); }

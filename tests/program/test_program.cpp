@@ -308,6 +308,22 @@ private slots:
         QCOMPARE(program_->timer1().interval(), 10000);
     }
 
+    // While the route is the HQ-2 page, the TCP client's bytes belong to the
+    // module bus (a controller forwarding its RS-485 frames).
+    void tcpBytesReachTheModuleBusOnTheHq2Route()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        program_->linkChoice().page = ConnectionManager::kTemperatureModulePage;
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        send(*peer, withModbusCrc(bytes("00 00 00 02") + floatBytes(19.0f) + floatBytes(20.5f) +
+                                  bytes("4A 01 00 00 00 00")));
+        QTRY_COMPARE(program_->hq2().reading(0).internal, 19.0f);
+        QCOMPARE(program_->hq2().reading(0).external, 20.5f);
+        QCOMPARE(program_->caption(), captionPrefix + QStringLiteral("HQ2 connected"));
+    }
+
     // Each second: chart saves, then the relay countdown, then the seconds.
     void housekeepingRunsInItsOrder()
     {
