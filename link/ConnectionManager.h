@@ -71,6 +71,9 @@ public:
     // Ends the TCP client's connection: graceful lets what was written
     // leave first (the settings frame before the controller restarts).
     void closeClient(bool graceful);
+    // Reads and parses everything the sockets have received so far, so that
+    // nothing sent before a frame about to leave is taken for its answer.
+    void takeArrivedBytes();
 
     // "LAN" is chosen in the port box (the TCP client), else a serial port.
     // Set by the page whenever the choice changes; every routing decision
