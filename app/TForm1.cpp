@@ -88,6 +88,7 @@ TForm1::TForm1(QWidget* parent)
     buildDriverPage(driverPage);
     buildConnectionGroup();
     buildHiddenControls();
+    buildAlarms();
     connectProgram();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -99,6 +100,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
+    program_->alarms().setNotifier(nullptr);
     // The Program goes first: the last notifications of its links still
     // reach this window.
     program_.reset();
@@ -253,6 +255,7 @@ void TForm1::readSettings()
     IniFile ini;
     const bool exists = !path.isEmpty() && ini.load(path);
     rejectedSettings_ = settingsKeys_.load(ini, exists);
+    program_->alarms().loadSettings(ini);
     for (const QString& key : std::as_const(rejectedSettings_))
         memoLine(QStringLiteral("settings: %1 not used").arg(key));
     applyPollRate();
@@ -285,6 +288,7 @@ void TForm1::FormClose()
     IniFile ini;
     ini.load(location.readPath());
     settingsKeys_.save(ini);
+    program_->alarms().saveSettings(ini);
     if (location.save(ini).isEmpty())
         reporter().report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
                                .arg(location.besideExecutable(), location.perUser()),

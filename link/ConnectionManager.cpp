@@ -18,8 +18,12 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     connect(&client_, &TcpClientLink::connecting, this,
             [this] { listener_.statusCaption(LinkText::tryToConnect); });
     connect(&client_, &TcpClientLink::connected, this, &ConnectionManager::onClientConnected);
-    connect(&client_, &TcpClientLink::disconnected, this,
-            [this] { listener_.statusCaption(LinkText::notConnected); });
+    connect(&client_, &TcpClientLink::disconnected, this, [this] {
+        listener_.statusCaption(LinkText::notConnected);
+        // "connect" still ticked: the controller went, not the operator.
+        if (controls_.connectChecked() && lanChosen_)
+            setControllerLost(true);
+    });
     connect(&client_, &Link::bytesReceived, this, [this] { readLinkIntoParser(client_, true); });
     connect(&server_, &TcpServerLink::clientConnected, this,
             &ConnectionManager::onServerConnection);
@@ -91,6 +95,8 @@ void ConnectionManager::CheckBoxConnectClick()
     temperatureModuleSeen = false;
 
     if (!controls_.connectChecked()) {
+        if (!reconnecting_)
+            setControllerLost(false);
         disconnect();
         return;
     }
@@ -162,6 +168,7 @@ void ConnectionManager::serialPortGone()
     listener_.memoLine(LinkText::portLost + lostPortName_);
     listener_.statusCaption(LinkText::portLostCaption + lostPortName_);
     serialReopen_.start();
+    setControllerLost(true);
 }
 
 void ConnectionManager::tryReopenSerialPort()
@@ -178,6 +185,15 @@ void ConnectionManager::tryReopenSerialPort()
     serialReopen_.stop();
     listener_.statusCaption(LinkText::deviceNotConnected);
     memoSerialLine();
+    setControllerLost(false);
+}
+
+void ConnectionManager::setControllerLost(bool lost)
+{
+    if (controllerLost_ == lost)
+        return;
+    controllerLost_ = lost;
+    listener_.controllerLinkLost(lost);
 }
 
 void ConnectionManager::disconnect()
@@ -231,6 +247,8 @@ void ConnectionManager::CheckBox2Click(bool listen)
         listener_.statusCaption(LinkText::notConnected);
         listener_.serverLabel(LinkText::clientDisconnected);
         forgetAnswer(LinkId::Server);
+        if (!controls_.connectChecked())
+            setControllerLost(false);
     }
     parser_.requestReset();
 }
@@ -296,6 +314,9 @@ void ConnectionManager::onServerClientDisconnected()
 {
     listener_.serverLabel(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
+    // Only a controller that had answered on the server is missed.
+    if (answeredLink_ == LinkId::Server)
+        setControllerLost(true);
     forgetAnswer(LinkId::Server);
 }
 
@@ -342,9 +363,12 @@ void ConnectionManager::Timer2Timer()
         Button10Click();
     if (liveTimer > kReconnectAfter) {
         listener_.statusCaption(LinkText::timeOut);
+        setControllerLost(true);
         if (controls_.connectChecked()) {
+            reconnecting_ = true;
             listener_.setConnectChecked(false);
             listener_.setConnectChecked(true);
+            reconnecting_ = false;
         }
     }
     listener_.liveTimerShown(liveTimer);
@@ -365,6 +389,7 @@ void ConnectionManager::uploadStep()
 void ConnectionManager::bytesReceived()
 {
     liveTimer = 0;
+    setControllerLost(false);
     listenerOr(parserListener_).bytesReceived();
 }
 

@@ -95,7 +95,11 @@ public:
     // every kSerialReopenIntervalMs until the device is back.
     bool serialPortLost() const { return serialReopen_.isActive(); }
 
+    // The controller link is down against the operator's wish.
+    bool controllerLinkLost() const { return controllerLost_; }
+
 private:
+    void setControllerLost(bool lost);
     void serialPortGone();
     void tryReopenSerialPort();
     void forgetAnswer(LinkId link);
@@ -140,6 +144,9 @@ private:
     QTimer serialReopen_;
     QString lostPortName_;
     bool lanChosen_ = true;
+    bool controllerLost_ = false;
+    // The live timer's own disconnect and reconnect: the loss stays.
+    bool reconnecting_ = false;
 };
 
 } // namespace obr9

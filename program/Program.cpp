@@ -15,6 +15,8 @@ Program::Program(LinkControls* controls, QObject* parent)
     decoder_.setListener(this);
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setReporter(&gate_);
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
     link_->setParserListener(this);
     link_->setReporter(&gate_);
@@ -80,6 +82,17 @@ void Program::Timer2Timer()
     emit chartSaveDue();
     emit relayCountdownDue();
     link_->Timer2Timer();
+    alarms_.engine().tick(moduleLinkOpen());
+}
+
+bool Program::moduleLinkOpen()
+{
+    if (!controls_->connectChecked())
+        return false;
+    if (!link_->lanChosen())
+        return link_->serialPort().IsOpen() && !link_->serialPortLost();
+    return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
+           link_->clientSocket().state() == QAbstractSocket::ConnectedState;
 }
 
 void Program::ZapiszDane(const float* values, int kind)

@@ -7,6 +7,7 @@
 // in for the "Connection" group.
 #pragma once
 
+#include "alarm/Alarms.h"
 #include "base/HistoryRing.h"
 #include "base/Reporter.h"
 #include "devconfig/DeviceSession.h"
@@ -71,6 +72,11 @@ public:
     // The VK8 outputs and modules the relay page shows and edits.
     RelayModel& relayModel() { return relayModel_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
+    // Alarms on the HQ-2 readings and the links, with their journal.
+    Alarms& alarms() { return alarms_; }
+    // A link that carries the module stream is open: the serial port, or
+    // the TCP client while the temperature module page is shown.
+    bool moduleLinkOpen();
     LinkChoice& linkChoice() { return ownControls_; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
@@ -177,6 +183,7 @@ private:
     void closeDeviceSettings() override { emit deviceSettingsEnded(); }
     void conversionError(const QString& message) override;
     void linkError(const QString& message) override;
+    void controllerLinkLost(bool lost) override { alarms_.engine().setControllerLinkLost(lost); }
 
     // ParserListener
     void parserDiagnostics(const ParserDiagnostics& d) override { emit diagnosticsShown(d); }
@@ -226,6 +233,7 @@ private:
     RelayModel relayModel_;
     MeasurementDecoder decoder_;
     OnePerCauseReporter gate_;
+    Alarms alarms_;
     std::unique_ptr<ConnectionManager> link_;
     QTimer timer1_;
     QTimer timer2_;

@@ -92,6 +92,7 @@ public:
     std::function<void()> moduleConnected;             // first HQ-2 frame since the click
     std::function<void(const uint8_t* frame)> relayAnswer; // kind 1, 20 bytes
     std::function<void(int milliseconds)> pollIntervalChosen; // Timer1
+    std::function<void(const obr9::ModuleChannelReading&)> readingArrived; // every HQ-2 reading
 
     // Keys name9..56, TINTmax/TINTmin/TEXTmax/TEXTmin, chan, chanV, 3DView,
     // AutoPan, recordTemperatures, recordVoltages, VTSwitch, period, Range.

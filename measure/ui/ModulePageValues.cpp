@@ -58,6 +58,8 @@ void ModulePage::channelReading(const ModuleChannelReading& r)
     table_->setCellText(TemperatureTable::TempInt, r.channel + 1, r.internalText);
     table_->setCellText(TemperatureTable::TempExt, r.channel + 1, r.externalText);
     table_->setCellText(TemperatureTable::Voltage, r.channel + 1, r.voltageText);
+    if (readingArrived)
+        readingArrived(r);
 }
 
 void ModulePage::applyNames(int column)
