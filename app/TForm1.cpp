@@ -100,7 +100,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    program_->alarms().setNotifier(nullptr);
+    releaseAlarms();
     // The Program goes first: the last notifications of its links still
     // reach this window.
     program_.reset();

@@ -129,6 +129,8 @@ private:
     // names and the HQ-2 readings reach the alarms.
     void buildAlarms();
     void applyTableRow(int row);
+    // Before the Program goes: nothing reaches its alarms any more.
+    void releaseAlarms();
     void applyLayout();
     void bindSettings();
     void readSettings();

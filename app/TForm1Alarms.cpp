@@ -46,6 +46,14 @@ void TForm1::buildAlarms()
         applyTableRow(row);
 }
 
+void TForm1::releaseAlarms()
+{
+    program_->alarms().setNotifier(nullptr);
+    modulePage_->readingArrived = nullptr;
+    // An edit still open in the table commits while the windows go.
+    modulePage_->table()->disconnect(this);
+}
+
 // Row r: channel r - 1; its internal temperature is alarm temperature
 // r - 1, its external one r + 15.
 void TForm1::applyTableRow(int row)
