@@ -1,6 +1,6 @@
 // The main window's part of the alarms: the indicator in the status row,
 // the alarm window it opens, the desktop notifier, and what the alarms
-// learn from the HQ-2 page (limits and names from the table, readings).
+// learn from the HQ-2 page: the limits and names of its table.
 #include "app/TForm1.h"
 
 #include "alarm/ui/AlarmIndicator.h"
@@ -24,9 +24,6 @@ void TForm1::buildAlarms()
         alarmWindow_->activateWindow();
     });
 
-    modulePage_->readingArrived = [this](const ModuleChannelReading& r) {
-        program_->alarms().engine().reading(r.channel, r.internal, r.external);
-    };
     TemperatureTable* table = modulePage_->table();
     connect(table, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         switch (item->column()) {
@@ -49,7 +46,6 @@ void TForm1::buildAlarms()
 void TForm1::releaseAlarms()
 {
     program_->alarms().setNotifier(nullptr);
-    modulePage_->readingArrived = nullptr;
     // An edit still open in the table commits while the windows go.
     modulePage_->table()->disconnect(this);
 }
