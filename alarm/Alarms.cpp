@@ -96,6 +96,28 @@ void Alarms::loadSettings(const IniFile& ini)
     emit settingsChanged();
 }
 
+void Alarms::loadChannelSettings(const IniFile& ini)
+{
+    const QString section = QStringLiteral("Settings");
+    auto limit = [&ini, &section](const QString& key) -> std::optional<float> {
+        QString text = ini.readString(section, key, {}).trimmed();
+        text.replace(QLatin1Char(','), QLatin1Char('.')); // the table's decimal comma
+        bool ok = false;
+        const float v = text.toFloat(&ok);
+        return ok && std::isfinite(v) ? std::optional<float>(v) : std::nullopt;
+    };
+    for (int ch = 0; ch < AlarmEngine::kChannels; ++ch) {
+        const QString n = QString::number(ch);
+        const int ext = AlarmEngine::kChannels + ch;
+        engine_.setName(ch, ini.readString(section, QStringLiteral("name%1").arg(9 + ch),
+                                           QStringLiteral("intTemp%1").arg(ch)));
+        engine_.setName(ext, ini.readString(section, QStringLiteral("name%1").arg(25 + ch),
+                                            QStringLiteral("extTemp%1").arg(ch)));
+        engine_.setLimits(ch, limit(QStringLiteral("TINTmax") + n), limit(QStringLiteral("TINTmin") + n));
+        engine_.setLimits(ext, limit(QStringLiteral("TEXTmax") + n), limit(QStringLiteral("TEXTmin") + n));
+    }
+}
+
 void Alarms::saveSettings(IniFile& ini) const
 {
     ini.writeString(kSection, kOnDelayKey,

@@ -48,6 +48,11 @@ public:
 
     void loadSettings(const IniFile& ini);
     void saveSettings(IniFile& ini) const;
+    // The HQ-2 table's names and limits as the settings file keeps them
+    // ([Settings] name9..40, TINTmax/TINTmin/TEXTmax/TEXTmin 0..15), for a
+    // program without windows; the window's table gives them otherwise.
+    // Reads only.
+    void loadChannelSettings(const IniFile& ini);
 
 signals:
     // A state changed and is in the journal (or its failure reported).

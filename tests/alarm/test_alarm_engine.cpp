@@ -190,20 +190,34 @@ private slots:
         QCOMPARE(alarms.engine().unacknowledgedCount(), 1);
     }
 
-    // [Alarms] comes and goes without touching [Settings].
+    // [Alarms] comes and goes without touching [Settings]; a program
+    // without windows takes the table's names and limits from [Settings].
     void settingsKeepTheirOwnSection()
     {
         IniFile ini;
-        ini.parse("[Settings]\r\nperiod=1\r\n[Alarms]\r\nonDelay=12\r\ndeadband=0.25\r\nsound=1\r\n");
+        ini.parse("[Settings]\r\nperiod=1\r\nname25=Flue\r\nTEXTmax0=180,5\r\n"
+                  "[Alarms]\r\nonDelay=12\r\ndeadband=0.25\r\nsound=1\r\n");
+        const QByteArray before = ini.toBytes();
+        QTemporaryDir dir;
         Alarms alarms;
+        alarms.journal().setFolder(dir.path());
         alarms.loadSettings(ini);
+        alarms.loadChannelSettings(ini);
+        QCOMPARE(ini.toBytes(), before);
         QCOMPARE(alarms.engine().onDelay(), 12000ms);
         QCOMPARE(alarms.engine().deadband(), 0.25f);
         QVERIFY(alarms.sound());
+
+        alarms.engine().setOnDelay(0ms);
+        alarms.engine().reading(0, 200.0f, 181.0f);
+        QCOMPARE(alarms.engine().current().size(), std::size_t(1));
+        QCOMPARE(alarms.engine().sourceName(alarms.engine().current().front().slot), QStringLiteral("Flue"));
+
         alarms.engine().setDeadband(1.5f);
         alarms.saveSettings(ini);
         QCOMPARE(ini.toBytes(),
-                 QByteArray("[Settings]\r\nperiod=1\r\n[Alarms]\r\nonDelay=12\r\ndeadband=1.5\r\nsound=1\r\n"));
+                 QByteArray("[Settings]\r\nperiod=1\r\nname25=Flue\r\nTEXTmax0=180,5\r\n"
+                            "[Alarms]\r\nonDelay=0\r\ndeadband=1.5\r\nsound=1\r\n"));
     }
 };
 
