@@ -28,7 +28,7 @@ void AlarmIndicator::refresh()
     const int current = int(engine.current().size());
     setText(textFor(current, engine.activeCount(), unacknowledged));
     const bool red = unacknowledged > 0;
-    if (red == red_ && !styleSheet().isEmpty() == red)
+    if (red == red_)
         return;
     red_ = red;
     setStyleSheet(red ? QStringLiteral("QPushButton { background-color: rgb(220, 0, 0); color: white; "
