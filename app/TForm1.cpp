@@ -74,6 +74,7 @@ TForm1::TForm1(QWidget* parent)
     buildDriverPage(driverPage);
     buildConnectionGroup();
     buildHiddenControls();
+    buildAlarms();
     connectProgram();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -85,6 +86,7 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
+    releaseAlarms();
     // The pages show the Program's models and go before them; then the
     // Program, whose links' last notifications still reach this window.
     delete modulePage_;
@@ -241,6 +243,7 @@ void TForm1::readSettings()
     IniFile ini;
     const bool exists = !path.isEmpty() && ini.load(path);
     rejectedSettings_ = settingsKeys_.load(ini, exists);
+    program_->alarms().loadSettings(ini);
     for (const QString& key : std::as_const(rejectedSettings_))
         memoLine(QStringLiteral("settings: %1 not used").arg(key));
     applyPollRate();
@@ -273,6 +276,7 @@ void TForm1::FormClose()
     IniFile ini;
     ini.load(location.readPath());
     settingsKeys_.save(ini);
+    program_->alarms().saveSettings(ini);
     if (location.save(ini).isEmpty())
         reporter().report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
                                .arg(location.besideExecutable(), location.perUser()),

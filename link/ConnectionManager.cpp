@@ -16,8 +16,12 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     connect(&client_, &TcpClientLink::connecting, this,
             [this] { listener_.statusCaption(LinkText::tryToConnect); });
     connect(&client_, &TcpClientLink::connected, this, &ConnectionManager::onClientConnected);
-    connect(&client_, &TcpClientLink::disconnected, this,
-            [this] { listener_.statusCaption(LinkText::notConnected); });
+    connect(&client_, &TcpClientLink::disconnected, this, [this] {
+        listener_.statusCaption(LinkText::notConnected);
+        // "connect" still ticked: the controller went, not the operator.
+        if (controls_.connectChecked() && lanChosen_)
+            setControllerLost(true);
+    });
     connect(&client_, &Link::bytesReceived, this, [this] { readLinkIntoParser(client_, true); });
     connect(&server_, &TcpServerLink::clientConnected, this,
             &ConnectionManager::onServerConnection);
@@ -89,6 +93,8 @@ void ConnectionManager::CheckBoxConnectClick()
     setTemperatureModuleSeen(false);
 
     if (!controls_.connectChecked()) {
+        if (!reconnecting_)
+            setControllerLost(false);
         disconnect();
         return;
     }
@@ -158,6 +164,7 @@ void ConnectionManager::serialPortGone()
     listener_.memoLine(LinkText::portLost + lostPortName_);
     listener_.statusCaption(LinkText::portLostCaption + lostPortName_);
     serialReopen_.start();
+    setControllerLost(true);
 }
 
 void ConnectionManager::tryReopenSerialPort()
@@ -174,6 +181,15 @@ void ConnectionManager::tryReopenSerialPort()
     serialReopen_.stop();
     listener_.statusCaption(LinkText::deviceNotConnected);
     memoSerialLine();
+    setControllerLost(false);
+}
+
+void ConnectionManager::setControllerLost(bool lost)
+{
+    if (controllerLost_ == lost)
+        return;
+    controllerLost_ = lost;
+    listener_.controllerLinkLost(lost);
 }
 
 void ConnectionManager::disconnect()
@@ -279,6 +295,8 @@ void ConnectionManager::CheckBox2Click(bool listen)
         listener_.statusCaption(LinkText::notConnected);
         listener_.serverLabel(LinkText::clientDisconnected);
         forgetAnswer(LinkId::Server);
+        if (!controls_.connectChecked())
+            setControllerLost(false);
     }
     parser_.requestReset();
 }
@@ -354,6 +372,9 @@ void ConnectionManager::onServerClientDisconnected()
 {
     listener_.serverLabel(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
+    // Only a controller that had answered on the server is missed.
+    if (answeredLink_ == LinkId::Server)
+        setControllerLost(true);
     forgetAnswer(LinkId::Server);
 }
 
@@ -400,9 +421,12 @@ void ConnectionManager::Timer2Timer()
         Button10Click();
     if (liveTimer_ > kReconnectAfter) {
         listener_.statusCaption(LinkText::timeOut);
+        setControllerLost(true);
         if (controls_.connectChecked()) {
+            reconnecting_ = true;
             listener_.setConnectChecked(false);
             listener_.setConnectChecked(true);
+            reconnecting_ = false;
         }
     }
     listener_.liveTimerShown(liveTimer_);

@@ -96,7 +96,11 @@ public:
     // What the parser's owner reports of the bytes read: any byte restarts
     // the live timer; an identification answer marks the link it came on
     // as the one to watch.
-    void bytesArrived() { liveTimer_ = 0; }
+    void bytesArrived()
+    {
+        liveTimer_ = 0;
+        setControllerLost(false);
+    }
     void deviceIdentified();
     // A fresh start: no device, no module, no dialog, the live timer at 0.
     void resetLinkState();
@@ -110,6 +114,9 @@ public:
     // every kSerialReopenIntervalMs until the device is back.
     bool serialPortLost() const { return serialReopen_.isActive(); }
 
+    // The controller link is down against the operator's wish.
+    bool controllerLinkLost() const { return controllerLost_; }
+
 signals:
     void deviceAnsweredChanged(bool answered);
     void settingsDialogActiveChanged(bool active);
@@ -119,6 +126,7 @@ private:
     void setDeviceAnswered(bool answered);
     // The TCP port text as a port number; a conversion error reported.
     bool tcpPortNumber(quint16& port);
+    void setControllerLost(bool lost);
     void serialPortGone();
     void tryReopenSerialPort();
     void forgetAnswer(LinkId link);
@@ -154,6 +162,9 @@ private:
     bool settingsDialogActive_ = false;
     bool temperatureModuleSeen_ = false;
     int secondsCounter_ = 0;
+    bool controllerLost_ = false;
+    // The live timer's own disconnect and reconnect: the loss stays.
+    bool reconnecting_ = false;
 };
 
 } // namespace obr9

@@ -15,6 +15,11 @@ Program::Program(LinkControls* controls, QObject* parent)
     decoder_.setListener(this);
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setReporter(&gate_);
+    connect(&hq2_, &Hq2Model::channelRead, &alarms_, [this](const ModuleChannelReading& r) {
+        alarms_.engine().reading(r.channel, r.internal, r.external);
+    });
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
     link_->parser().setListener(this);
     link_->setReporter(&gate_);
@@ -81,6 +86,17 @@ void Program::Timer2Timer()
     hq2_.chartSaveStep();
     relayModel_.tick();
     link_->Timer2Timer();
+    alarms_.engine().tick(moduleLinkOpen());
+}
+
+bool Program::moduleLinkOpen()
+{
+    if (!controls_->connectChecked())
+        return false;
+    if (!link_->lanChosen())
+        return link_->serialPort().IsOpen() && !link_->serialPortLost();
+    return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
+           link_->clientSocket().state() == QAbstractSocket::ConnectedState;
 }
 
 void Program::ZapiszDane(const float* values, RecordKind kind)

@@ -7,6 +7,7 @@
 // stands in for the "Connection" group.
 #pragma once
 
+#include "alarm/Alarms.h"
 #include "base/HistoryRing.h"
 #include "base/Reporter.h"
 #include "devconfig/DeviceSession.h"
@@ -76,6 +77,11 @@ public:
     // the TCP client while the HQ-2 page is the route).
     Hq2Model& hq2() { return hq2_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
+    // Alarms on the HQ-2 readings and the links, with their journal.
+    Alarms& alarms() { return alarms_; }
+    // A link that carries the module stream is open: the serial port, or
+    // the TCP client while the temperature module page is shown.
+    bool moduleLinkOpen();
     LinkChoice& linkChoice() { return ownControls_; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
@@ -193,6 +199,7 @@ private:
     void closeDeviceSettings() override { emit deviceSettingsEnded(); }
     void conversionError(const QString& message) override;
     void linkError(const QString& message) override;
+    void controllerLinkLost(bool lost) override { alarms_.engine().setControllerLinkLost(lost); }
 
     // ParserListener
     void parserDiagnostics(const ParserDiagnostics& d) override { emit diagnosticsShown(d); }
@@ -246,6 +253,7 @@ private:
     RelayAnswers relayAnswers_{relayModel_};
     Hq2Model hq2_{gate_};
     MeasurementDecoder decoder_;
+    Alarms alarms_;
     std::unique_ptr<ConnectionManager> link_;
     QTimer timer1_;
     QTimer timer2_;

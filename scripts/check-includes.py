@@ -32,9 +32,10 @@ LAYERS = [
     ["protocol"],
     ["link"],
     ["measure", "relay", "devconfig"],
+    ["alarm"],
     ["program"],
     ["widgets"],
-    ["measure/ui", "relay/ui", "devconfig/ui"],
+    ["measure/ui", "relay/ui", "devconfig/ui", "alarm/ui"],
     ["app"],
 ]
 
