@@ -37,6 +37,9 @@ public:
     // an unknown kind.
     static QString fileName(int kind);
 
+    // One value as the lines carry it ("23.5", "-0.5", "1.23457e+06").
+    static QByteArray number(float value);
+
     // The line without its file: values, date, time and the kind's extra
     // fields, ending in "\n". Empty for an unknown kind.
     static QByteArray line(const float* values, int kind, const QDateTime& when,

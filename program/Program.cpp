@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "program/MqttFeed.h"
 #include "protocol/Frames.h"
 
 #include <utility>
@@ -25,6 +26,7 @@ Program::Program(LinkControls* controls, QObject* parent)
 Program::~Program()
 {
     stopTimers();
+    stopMqtt();
     // The links go first: their last notifications still reach this object.
     link_.reset();
 }
@@ -80,6 +82,23 @@ void Program::Timer2Timer()
     emit chartSaveDue();
     emit relayCountdownDue();
     link_->Timer2Timer();
+}
+
+void Program::startMqtt(const MqttSettings& settings)
+{
+    stopMqtt();
+    if (!settings.enabled())
+        return;
+    mqtt_ = std::make_unique<MqttPublisher>(settings);
+    feed_ = std::make_unique<MqttFeed>(*mqtt_);
+    connect(mqtt_.get(), &MqttPublisher::memoLine, this, &Program::memoWritten);
+    mqtt_->start();
+}
+
+void Program::stopMqtt()
+{
+    feed_.reset();
+    mqtt_.reset();
 }
 
 void Program::ZapiszDane(const float* values, int kind)
@@ -177,6 +196,8 @@ void Program::identificationVersion(uint8_t version)
 
 void Program::recordValues(const float* values, int count, int kind)
 {
+    if (feed_)
+        feed_->driverValues(kind, values, count);
     if (count >= CsvRecorder::valueCount(kind))
         ZapiszDane(values, kind);
 }

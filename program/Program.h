@@ -13,6 +13,7 @@
 #include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
 #include "measure/Recording.h"
+#include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
@@ -26,6 +27,8 @@
 #include <memory>
 
 namespace obr9 {
+
+class MqttFeed;
 
 // Every main-window caption starts with this text; the rest is a status.
 inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
@@ -96,6 +99,14 @@ public:
     // The caption's status; statusChanged tells the window.
     void setStatus(const QString& status);
     QString caption() const { return captionPrefix + status_; }
+
+    // Publishing of the readings to an MQTT broker, in either mode; a
+    // publisher already running is stopped first ("offline"). Settings
+    // without a host stop publishing.
+    void startMqtt(const MqttSettings& settings);
+    void stopMqtt();
+    MqttPublisher* mqtt() { return mqtt_.get(); }
+    MqttFeed* mqttFeed() { return feed_.get(); }
 
     // Operator actions.
     void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
@@ -230,6 +241,8 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QString status_;
+    std::unique_ptr<MqttPublisher> mqtt_;
+    std::unique_ptr<MqttFeed> feed_;
     bool voltageRedrawDue_ = false;
     bool temperatureRedrawDue_ = false;
 };

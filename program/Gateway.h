@@ -1,0 +1,74 @@
+// The program as a plant gateway: one Program without windows that takes
+// the controller's frames (and the RS-485 modules' stream), records them and
+// publishes them over MQTT. What the window program's operator would tick is
+// given as options:
+//
+//   controller   "connect" with "LAN" on HOST:PORT; the live timer rules
+//                call a silent controller again, and since nobody is there to
+//                tick the box again, a controller that has not answered
+//                within the same 16 seconds is called again too
+//   record       the three "record" boxes ticked, the files in that folder
+//   settings     the settings file, read and never written
+//   mqtt         the broker; without it the settings file's [MQTT] section
+//                (whose User and Password stay out of the process list)
+//
+// Every memo line, status text and operator message becomes a log line with
+// a timestamp (logLine), which main() writes to standard error.
+#pragma once
+
+#include "mqtt/MqttPublisher.h"
+#include "program/Program.h"
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+namespace obr9 {
+
+struct GatewayOptions {
+    QString controllerHost; // empty: no controller link
+    int controllerPort = 8090;
+    QString modulesDevice; // empty: no module port
+    int modulesBaud = 115200;
+    QString recordDirectory; // empty: nothing recorded
+    QString settingsFile;    // empty: defaults
+    MqttSettings mqtt;       // no host: the settings file's [MQTT], if any
+};
+
+class Gateway : public QObject {
+    Q_OBJECT
+public:
+    explicit Gateway(GatewayOptions options, QObject* parent = nullptr);
+    ~Gateway() override;
+
+    // Opens what the options name and starts the timers. False, with the
+    // reason in error(), when an option cannot be used (a settings file that
+    // cannot be read, a record folder that cannot be made).
+    bool start();
+    QString error() const { return error_; }
+
+    // The clean end: the links closed, "offline" published.
+    void finish();
+
+    Program& program() { return *program_; }
+
+signals:
+    void logLine(const QString& line);
+
+private:
+    bool applySettingsFile();
+    void startRecording();
+    void connectController();
+    void log(const QString& text);
+    void secondTick();
+
+    GatewayOptions options_;
+    std::unique_ptr<Program> program_;
+    std::unique_ptr<Reporter> logReporter_;
+    QString error_;
+    int unansweredSeconds_ = 0;
+    bool finished_ = false;
+};
+
+} // namespace obr9

@@ -1,0 +1,87 @@
+#include "program/MqttFeed.h"
+
+#include "measure/CsvRecorder.h"
+#include "mqtt/MqttPublisher.h"
+#include "protocol/DeviceState.h"
+
+namespace obr9 {
+
+namespace {
+
+constexpr float kNoExternalSensor = -900.0f;
+
+// Bits of the inputs-and-outputs status byte.
+constexpr int kIn2Bit = 0;
+constexpr int kIn1Bit = 1;
+constexpr int kOut1Bit = 2;
+constexpr int kOut2Bit = 3;
+
+QByteArray bit(int byte, int n)
+{
+    return (byte >> n & 1) ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
+}
+
+} // namespace
+
+void MqttFeed::value(const QString& topic, float v)
+{
+    publisher_.publishValue(topic, CsvRecorder::number(v));
+}
+
+void MqttFeed::driverValues(int kind, const float* values, int count)
+{
+    if (count < CsvRecorder::valueCount(kind))
+        return;
+    switch (kind) {
+    case RecordVoltage:
+        value(QStringLiteral("driver/voltage"), values[0]);
+        break;
+    case RecordTemperatureHumidity:
+        value(QStringLiteral("driver/temperature"), values[0]);
+        value(QStringLiteral("driver/humidity"), values[1]);
+        break;
+    case RecordEightTemperatures:
+        for (int k = 0; k < 8; ++k)
+            value(QStringLiteral("driver/temperature/") + QString::number(k + 1), values[k]);
+        break;
+    case RecordInputsOutputs: {
+        const int byte = int(values[0]);
+        publisher_.publishValue(QStringLiteral("driver/input/1"), bit(byte, kIn1Bit));
+        publisher_.publishValue(QStringLiteral("driver/input/2"), bit(byte, kIn2Bit));
+        publisher_.publishValue(QStringLiteral("driver/output/1"), bit(byte, kOut1Bit));
+        publisher_.publishValue(QStringLiteral("driver/output/2"), bit(byte, kOut2Bit));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void MqttFeed::hq2Reading(int channel, float internal, float external, float volts)
+{
+    if (channel < 0 || channel >= 16)
+        return;
+    const QString base = QStringLiteral("hq2/") + QString::number(channel + 1) + QLatin1Char('/');
+    value(base + QStringLiteral("internal"), internal);
+    if (external == kNoExternalSensor)
+        publisher_.publishValue(base + QStringLiteral("external"), QByteArray());
+    else
+        value(base + QStringLiteral("external"), external);
+    value(base + QStringLiteral("voltage"), volts);
+}
+
+void MqttFeed::relayStates(int module, uint8_t bits)
+{
+    if (module < 0 || module >= 4)
+        return;
+    const QString base = QStringLiteral("vk8/") + QString::number(module) + QStringLiteral("/output/");
+    for (int k = 0; k < 8; ++k)
+        publisher_.publishValue(base + QString::number(k), bit(bits, k));
+}
+
+void MqttFeed::alarm(const QByteArray& json)
+{
+    publisher_.publishEvent(QStringLiteral("alarm"), json);
+}
+
+} // namespace obr9

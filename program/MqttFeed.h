@@ -1,0 +1,46 @@
+// The program's readings as MQTT topics under the publisher's prefix, every
+// value in the recording files' number format ("23.5", "-0.5"):
+//
+//   driver/temperature/1 .. 8         °C, eight-temperature sensor
+//   driver/temperature, driver/humidity   °C and %, combined sensor
+//   driver/voltage                    V
+//   driver/input/1, /2, driver/output/1, /2   0 or 1 (IN1, IN2, OUT1, OUT2)
+//   hq2/N/internal, /external, /voltage   N = 1 .. 16; °C, °C, V; an external
+//                                     sensor that is not fitted clears its
+//                                     retained value (empty payload)
+//   vk8/M/output/K                    0 or 1, module M = 0 .. 3, output K = 0 .. 7
+//   alarm                             one JSON object per alarm state change
+//
+// The driver values are the ones the recording takes (a temperature out of
+// the sensor's range is published as received, as the CSV line has it).
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+
+namespace obr9 {
+
+class MqttPublisher;
+
+class MqttFeed {
+public:
+    explicit MqttFeed(MqttPublisher& publisher) : publisher_(publisher) {}
+
+    // One decoded controller frame: kind and values as the recording gets them.
+    void driverValues(int kind, const float* values, int count);
+    // One HQ-2 channel reading; channel 0 .. 15. external -900 means no sensor.
+    void hq2Reading(int channel, float internal, float external, float volts);
+    // The reported output bits of VK8 module 0 .. 3 (bit K: output K).
+    void relayStates(int module, uint8_t bits);
+    // An alarm state change as one JSON object (QoS 1, not retained).
+    void alarm(const QByteArray& json);
+
+private:
+    void value(const QString& topic, float v);
+
+    MqttPublisher& publisher_;
+};
+
+} // namespace obr9
