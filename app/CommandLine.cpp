@@ -87,7 +87,7 @@ CommandLine parseCommandLine(const QStringList& arguments)
     defineOptions(parser);
     const bool parsed = parser.parse(arguments);
     CommandLine result;
-    if (parser.isSet(QStringLiteral("help"))) {
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))) {
         result.action = CommandLine::Help;
         return result;
     }
