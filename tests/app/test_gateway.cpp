@@ -6,6 +6,7 @@
 // frames.
 #include "MqttBroker.h"
 #include "ProgramFixture.h"
+#include "TestFiles.h"
 #include "UserInput.h"
 
 #include <QCheckBox>
@@ -132,10 +133,15 @@ class TestGateway : public QObject {
     }
 
     // The operator's way: address and port typed, "record" and "connect"
-    // ticked.
-    void startWindowProgram(const Simulator& sim)
+    // ticked. Its settings file names the broker, so it publishes too.
+    void startWindowProgram(const Simulator& sim, int brokerPort)
     {
         window_.start();
+        QVERIFY(writeBytes(window_.path("obr9.ini"),
+                           QStringLiteral("[MQTT]\r\nHost=127.0.0.1\r\nPort=%1\r\nPrefix=win\r\n")
+                               .arg(brokerPort)
+                               .toLatin1()));
+        window_.restart();
         auto* host = window_.control<QComboBox>("HostIP");
         user::typeInto(host->lineEdit(), QStringLiteral("127.0.0.1"));
         user::typeInto(window_.control<QLineEdit>("EditPort"), QString::number(sim.port));
@@ -171,8 +177,12 @@ private slots:
 
         QProcess gateway;
         startGateway(gateway, gatewaySim, broker.port);
-        startWindowProgram(windowSim);
+        TopicWatcher windowWatcher;
+        QVERIFY(windowWatcher.start(broker.port, "win/#"));
+        startWindowProgram(windowSim, broker.port);
         QVERIFY(watcher.waitFor("gw/status", "online"));
+        QVERIFY(windowWatcher.waitFor("win/status", "online"));
+        QTRY_VERIFY(windowWatcher.last().contains("win/driver/temperature/8"));
         QTRY_VERIFY_WITH_TIMEOUT(watcher.last().size() >= 14, 10000);
         const QHash<QString, QString> seen = watcher.last();
         for (int k = 1; k <= 8; ++k)
