@@ -65,26 +65,12 @@ TForm1::TForm1(QWidget* parent)
     auto* driverPage = named(new QWidget, "TabSheet1");
     pageControl1_->addTab(driverPage, QStringLiteral("Driver"));
     relayPage_ = named(new RelayPage(program_->link(), reporter, RelayPictures::forApplication(),
-                                     &program_->relayModel()),
+                                     program_->relayModel()),
                        "TabSheet2");
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
-    modulePage_ = new ModulePage(reporter);
+    modulePage_ = new ModulePage(program_->hq2(), reporter);
     pageControl1_->addTab(modulePage_, QStringLiteral("HQ-2"));
     modulePage_->setDisplayFormat(&program_->displayFormat());
-    modulePage_->setChartFileName(&program_->chartFileName);
-    modulePage_->moduleConnected = [this] {
-        program_->link().temperatureModuleSeen = true;
-        setStatusCaption(QStringLiteral("HQ2 connected"));
-    };
-    modulePage_->relayAnswer = [this](const uint8_t* frame) { relayPage_->applyStateAnswer(frame, 20); };
-    modulePage_->pollIntervalChosen = [this](int milliseconds) { timer1().setInterval(milliseconds); };
-    program_->moduleStreamSink = [this](const uint8_t* data, int count) {
-        // The link forgets the module at each click of "connect"; the next
-        // HQ-2 frame announces it again.
-        if (!program_->link().temperatureModuleSeen)
-            modulePage_->parser().clearTemperatureModuleSeen();
-        modulePage_->parse(data, count);
-    };
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
@@ -100,8 +86,12 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    // The Program goes first: the last notifications of its links still
-    // reach this window.
+    // The pages show the Program's models and go before them; then the
+    // Program, whose links' last notifications still reach this window.
+    delete modulePage_;
+    delete relayPage_;
+    modulePage_ = nullptr;
+    relayPage_ = nullptr;
     program_.reset();
 }
 
@@ -127,8 +117,6 @@ void TForm1::connectProgram()
     });
     connect(p, &Program::settingsAllowed, button9_, &QWidget::setEnabled);
     connect(p, &Program::deviceIdentified, this, [this] { button9_->setEnabled(true); });
-    connect(p, &Program::chartSaveDue, modulePage_, &ModulePage::chartSaveStep);
-    connect(p, &Program::relayCountdownDue, relayPage_, &RelayPage::countdownTick);
     connect(p, &Program::diagnosticsShown, this, &TForm1::showDiagnostics);
     connect(p, &Program::sensorKindChanged, this, &TForm1::showSensorKind);
     connect(p, &Program::inputsOutputsShown, this, &TForm1::showInputsOutputs);

@@ -106,12 +106,13 @@ Figures run(int history, const QString& folder)
     Figures f;
     f.history = history;
     PrintingReporter reporter;
-    auto page = std::make_unique<ModulePage>(reporter);
+    auto hq2 = std::make_unique<Hq2Model>(reporter);
+    auto page = std::make_unique<ModulePage>(*hq2, reporter);
     // The run ends at 23:00 on its last day, so that day's file holds 23 hours.
     const QDateTime end(QDate(2026, 12, 8), QTime(23, 0));
     QDateTime now = end.addSecs(-history);
-    page->setClock([&now] { return now; });
-    page->setChartFolder(folder);
+    page->model().setClock([&now] { return now; });
+    page->model().setChartFolder(folder);
     page->resize(1000, 640);
     page->PageControl1Resize({1004, 670});
     page->findChild<RadioGroup*>(QStringLiteral("RadioGroup2"))->setItemIndex(ModulePage::TempAndVolt);
@@ -120,12 +121,12 @@ Figures run(int history, const QString& folder)
     const double rss0 = residentMegabytes();
     for (int call = 0; call < history + ModuleStreamParser::kWarmUpCalls; ++call) {
         const std::vector<uint8_t> frames = moduleAnswer(call);
-        page->parse(frames.data(), int(frames.size()));
+        page->model().parse(frames.data(), int(frames.size()));
         now = now.addSecs(1);
     }
     const double rss1 = residentMegabytes();
-    const std::size_t points = page->temperatureData().pointCount() + page->voltageData().pointCount();
-    f.bytesPerPoint = double(page->temperatureData().memoryBytes() + page->voltageData().memoryBytes()) / double(points);
+    const std::size_t points = page->model().temperatureData().pointCount() + page->model().voltageData().pointCount();
+    f.bytesPerPoint = double(page->model().temperatureData().memoryBytes() + page->model().voltageData().memoryBytes()) / double(points);
     f.residentPerPoint = (rss1 - rss0) * 1048576.0 / double(points);
 
     page->show();
@@ -141,9 +142,9 @@ Figures run(int history, const QString& folder)
     page->findChild<QCheckBox*>(QStringLiteral("CheckBox6"))->setChecked(true);
     page->findChild<QCheckBox*>(QStringLiteral("CheckBox8"))->setChecked(true);
     auto t = Clock::now();
-    page->chartSaveStep();
+    page->model().chartSaveStep();
     f.longestStall = millis(t);
-    while (page->periodicSaveRunning()) {
+    while (page->model().periodicSaveRunning()) {
         t = Clock::now();
         QCoreApplication::processEvents();
         f.longestStall = std::max(f.longestStall, millis(t));
@@ -159,16 +160,17 @@ Figures run(int history, const QString& folder)
     else
         std::fprintf(stderr, "%s\n", qPrintable(error));
     // Points of the last day: 00:00:00 up to the last point, one second before now.
-    f.dayPoints = std::min(page->temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())));
+    f.dayPoints = std::min(page->model().temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())));
 
     // The whole temperature chart saved by hand and loaded back.
     const QString whole = QDir(folder).filePath(QStringLiteral("whole.bin"));
     t = Clock::now();
-    if (!ChartFile::save(whole, page->temperatureData(), &error))
+    if (!ChartFile::save(whole, page->model().temperatureData(), &error))
         std::fprintf(stderr, "%s\n", qPrintable(error));
     f.manualSave = millis(t);
     f.fileMegabytes = double(QFileInfo(whole).size()) / 1048576.0;
     page.reset(); // the history goes before the load measures
+    hq2.reset();
     {
         ChartData loaded = makeTemperatureChart();
         t = Clock::now();

@@ -102,7 +102,7 @@ void ModuleStreamParser::frameComplete()
     if (frame_[3] == kKindTemperature)
         channelFrame();
     else if (frame_[3] == kKindRelayState)
-        listener.relayStateAnswer(frame_.data());
+        (relayListener_ ? *relayListener_ : listener).relayStateAnswer(frame_.data());
 }
 
 void ModuleStreamParser::channelFrame()

@@ -47,6 +47,8 @@ public:
     explicit ModuleStreamParser(ModuleStreamListener* listener = nullptr);
 
     void setListener(ModuleStreamListener* listener) { listener_ = listener; }
+    // Relay state answers (kind 1) go here when set, else to the listener.
+    void setRelayListener(ModuleStreamListener* listener) { relayListener_ = listener; }
     // Number texts follow this format's decimal separator; null: ".".
     void setDisplayFormat(const DisplayFormat* format) { format_ = format; }
     // Local wall-clock time; QDateTime::currentDateTime when not set.
@@ -98,6 +100,7 @@ private:
     bool pointsDue(const QDateTime& now);
 
     ModuleStreamListener* listener_;
+    ModuleStreamListener* relayListener_ = nullptr;
     const DisplayFormat* format_ = nullptr;
     Clock clock_;
     ChartData* temperatureChart_ = nullptr;

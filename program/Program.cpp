@@ -19,6 +19,11 @@ Program::Program(LinkControls* controls, QObject* parent)
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
     link_->setParserListener(this);
     link_->setReporter(&gate_);
+    hq2_.setDisplayFormat(&format_);
+    hq2_.setRelayListener(&relayAnswers_);
+    connect(&hq2_, &Hq2Model::moduleConnected, this, &Program::hq2Connected);
+    connect(&hq2_, &Hq2Model::chartingPeriodChanged, &timer1_,
+            qOverload<int>(&QTimer::setInterval));
     connect(&timer1_, &QTimer::timeout, this, &Program::Timer1Timer);
     connect(&timer2_, &QTimer::timeout, this, &Program::Timer2Timer);
 }
@@ -48,7 +53,7 @@ void Program::startUp(const QString& chartFile)
     state_.temperatureKind = TemperatureNone;
     temperatureHistory_.restart();
     voltageHistory_.restart();
-    chartFileName = chartFile;
+    setChartFileName(chartFile);
 }
 
 void Program::startTimers()
@@ -79,8 +84,8 @@ bool Program::toggleOutput(bool out2)
 
 void Program::Timer2Timer()
 {
-    emit chartSaveDue();
-    emit relayCountdownDue();
+    hq2_.chartSaveStep();
+    relayModel_.tick();
     link_->Timer2Timer();
 }
 
@@ -166,8 +171,17 @@ void Program::setListenChecked(bool checked)
 
 void Program::moduleBytes(const uint8_t* data, int count)
 {
-    if (moduleStreamSink)
-        moduleStreamSink(data, count);
+    // The link forgets the module at each click of "connect"; the next HQ-2
+    // frame announces it again.
+    if (!link_->temperatureModuleSeen)
+        hq2_.parser().clearTemperatureModuleSeen();
+    hq2_.parse(data, count);
+}
+
+void Program::hq2Connected()
+{
+    link_->temperatureModuleSeen = true;
+    setStatus(QStringLiteral("HQ2 connected"));
 }
 
 void Program::conversionError(const QString& message)

@@ -1,10 +1,10 @@
 // The running program without its windows: the links and their manager, the
 // receive parser and the frame decoders, the device state, the histories,
-// the recording, the VK8 relay model, the module stream's way in and the two
-// timers. The windows
-// own one Program, forward the operator's actions to it and show what its
-// signals report. Without windows (tests, a headless run) LinkChoice stands
-// in for the "Connection" group.
+// the recording, the module bus (HQ-2 model with its stream parser, charts
+// and periodic files; VK8 relay model) and the two timers. The windows own
+// one Program, forward the operator's actions to it and show what it and
+// its models report. Without windows (tests, a headless run) LinkChoice
+// stands in for the "Connection" group.
 #pragma once
 
 #include "base/HistoryRing.h"
@@ -12,6 +12,8 @@
 #include "devconfig/DeviceSession.h"
 #include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
+#include "measure/Hq2Model.h"
+#include "measure/ModuleStreamListener.h"
 #include "measure/Recording.h"
 #include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
@@ -23,7 +25,6 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace obr9 {
@@ -71,20 +72,23 @@ public:
     VoltageHistory& voltageHistory() { return voltageHistory_; }
     DisplayFormat& displayFormat() { return format_; }
     Recording& recording() { return recording_; }
-    // The VK8 outputs and modules the relay page shows and edits.
+    // The VK8 outputs and modules the relay page shows and edits; the
+    // module bus's state answers (kind 1) reach it directly.
     RelayModel& relayModel() { return relayModel_; }
+    // The HQ-2 module: every module stream read goes to it (serial poll, or
+    // the TCP client while the HQ-2 page is the route).
+    Hq2Model& hq2() { return hq2_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
     LinkChoice& linkChoice() { return ownControls_; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
 
-    // The last file of a file dialog (chart, firmware); the third command
-    // line argument at start-up.
-    QString chartFileName;
-    // Where module stream bytes go (serial poll, or the TCP client while the
-    // temperature module page is shown).
-    std::function<void(const uint8_t*, int)> moduleStreamSink;
+    // The last file of a file dialog (chart, firmware) or periodic chart
+    // save; the third command line argument at start-up. Held by the HQ-2
+    // model, which announces each change (chartFileNameChanged).
+    QString chartFileName() const { return hq2_.chartFileName(); }
+    void setChartFileName(const QString& name) { hq2_.setChartFileName(name); }
 
     // Every message passes a one-per-cause gate; inner shows what it lets
     // through.
@@ -122,7 +126,8 @@ public:
     // The login dialog opens: the parser starts over with the next answer.
     void loginOpened() { link_->parser().requestReset(); }
     void Timer1Timer() { link_->Timer1Timer(); }
-    // Chart saves, relay countdown, then the seconds and the live timer.
+    // Periodic chart saves, relay countdown, then the seconds and the live
+    // timer.
     void Timer2Timer();
     void ZapiszDane(const float* values, int kind);
     // New sampling rates: the old samples were taken at another rate.
@@ -136,8 +141,8 @@ public:
     void dropLinks(bool listenToo) override;
     void setSettingsDialogActive(bool active) override { link_->settingsDialogActive = active; }
     void deviceSettingsClosed() override { link_->deviceSettingsClosed(); }
-    QString chartFile() const override { return chartFileName; }
-    void setChartFile(const QString& path) override { chartFileName = path; }
+    QString chartFile() const override { return chartFileName(); }
+    void setChartFile(const QString& path) override { setChartFileName(path); }
 
 signals:
     void statusChanged(const QString& caption); // the whole caption
@@ -152,8 +157,6 @@ signals:
     void addressRemembered(const QString& host);
     void settingsAllowed(bool enabled); // Button9
     void deviceSettingsEnded();         // the link went: the settings dialog hides
-    void chartSaveDue();
-    void relayCountdownDue();
 
     void diagnosticsShown(const obr9::ParserDiagnostics& d);
     void deviceIdentified(int version);
@@ -173,6 +176,18 @@ signals:
     void temperatureChartDue();
 
 private:
+    // Kind-1 frames of the module bus, straight into the relay model.
+    struct RelayAnswers final : ModuleStreamListener {
+        explicit RelayAnswers(RelayModel& model)
+            : model(model)
+        {
+        }
+        void relayStateAnswer(const uint8_t* frame) override { model.stateAnswerFrame(frame); }
+        RelayModel& model;
+    };
+
+    void hq2Connected();
+
     // LinkListener
     void statusCaption(const QString& status) override { setStatus(status); }
     void memoLine(const QString& line) override { emit memoWritten(line); }
@@ -229,14 +244,16 @@ private:
 
     LinkChoice ownControls_;
     LinkControls* controls_;
+    OnePerCauseReporter gate_;
     DeviceState state_;
     TemperatureHistory temperatureHistory_;
     VoltageHistory voltageHistory_;
     DisplayFormat format_;
     Recording recording_;
     RelayModel relayModel_;
+    RelayAnswers relayAnswers_{relayModel_};
+    Hq2Model hq2_{gate_};
     MeasurementDecoder decoder_;
-    OnePerCauseReporter gate_;
     std::unique_ptr<ConnectionManager> link_;
     QTimer timer1_;
     QTimer timer2_;

@@ -51,7 +51,7 @@ QWidget* ModulePage::buildValuesTab()
     return panel1_;
 }
 
-void ModulePage::channelReading(const ModuleChannelReading& r)
+void ModulePage::channelRead(const ModuleChannelReading& r)
 {
     valueLabels_[std::size_t(r.channel)]->setText(r.internalLabel);
     valueLabels_[std::size_t(16 + r.channel)]->setText(r.externalLabel);
@@ -68,17 +68,17 @@ void ModulePage::applyNames(int column)
         case TemperatureTable::NameInt:
             chartTemp_->setSeriesTitle(2 * i, name);
             checkListBox1_->item(2 * i)->setText(name);
-            parser_.setChannelName(i, name);
+            model_.setChannelName(i, name);
             break;
         case TemperatureTable::NameExt:
             chartTemp_->setSeriesTitle(2 * i + 1, name);
             checkListBox1_->item(2 * i + 1)->setText(name);
-            parser_.setChannelName(16 + i, name);
+            model_.setChannelName(16 + i, name);
             break;
         case TemperatureTable::NameVolt:
             chartVolt_->setSeriesTitle(i, name);
             checkListBox2_->item(i)->setText(name);
-            parser_.setChannelName(32 + i, name);
+            model_.setChannelName(32 + i, name);
             break;
         default:
             return;

@@ -297,7 +297,7 @@ private slots:
             return path;
         };
         QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
-        app_.form->program().chartFileName = QStringLiteral("plik");
+        app_.form->program().setChartFileName(QStringLiteral("plik"));
         QList<int> bar;
         connect(in<QProgressBar>(form3_, "ProgressBar1"), &QProgressBar::valueChanged, this,
                 [&bar](int value) { bar.append(value); });
@@ -312,7 +312,7 @@ private slots:
         click(form3_, "Button3");
         QCOMPARE(startDir, QDir::currentPath());
         QCOMPARE(in<QLabel>(form3_, "Label3")->text(), QStringLiteral("obr9.bin"));
-        QCOMPARE(app_.form->program().chartFileName, path);
+        QCOMPARE(app_.form->program().chartFileName(), path);
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).toByteArray(), file);
         QVERIFY(finished.first().at(1).toBool());
@@ -488,7 +488,7 @@ private slots:
 
     void unreadableFileChangesNothing()
     {
-        app_.form->program().chartFileName = QStringLiteral("plik");
+        app_.form->program().setChartFileName(QStringLiteral("plik"));
         form3_->fileChooser = [this](const QString&) { return app_.path("missing.bin"); };
         form3_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form3_));
@@ -497,7 +497,7 @@ private slots:
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QVERIFY(!form3_->upload()->active());
-        QCOMPARE(app_.form->program().chartFileName, QStringLiteral("plik"));
+        QCOMPARE(app_.form->program().chartFileName(), QStringLiteral("plik"));
         QVERIFY(!main<QPlainTextEdit>("DebugMemo")
                      ->toPlainText()
                      .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));
