@@ -57,8 +57,9 @@ int runHeadless(int& argc, char** argv, const obr9::GatewayOptions& options)
         [[maybe_unused]] const ssize_t read = ::read(signalPipe[1], &byte, 1);
         terminate.setEnabled(false);
         gateway.finish();
-        QCoreApplication::quit();
     });
+    QObject::connect(&gateway, &obr9::Gateway::finished, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     if (!gateway.start()) {
         writeLog(QStringLiteral("obr9: ") + gateway.error());
         return 1;

@@ -1,10 +1,12 @@
 #include "program/Gateway.h"
 
 #include "base/IniFile.h"
+#include "base/SettingsKeys.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 
 namespace obr9 {
 
@@ -15,6 +17,11 @@ namespace {
 // list starts with nothing selected, the temperature list on its first item.
 constexpr int kVoltageIntervals = 5;
 constexpr int kTemperatureIntervals = 15;
+// The charting periods of the HQ-2 page's "period" choice ("1", "10",
+// "60" seconds; anything else reads as 10); 1 s without a settings file.
+constexpr int kPeriodsMs[3] = {1000, 10000, 60000};
+// How often finish() looks whether a periodic chart file is written.
+constexpr int kSaveWatchMs = 20;
 
 int listIndex(int index, int count)
 {
@@ -60,7 +67,10 @@ Gateway::Gateway(GatewayOptions options, QObject* parent)
 
 Gateway::~Gateway()
 {
-    finish();
+    if (!finished_) {
+        finish();
+        program_->stopMqtt();
+    }
 }
 
 bool Gateway::start()
@@ -69,6 +79,8 @@ bool Gateway::start()
     p.startUp(QString());
     p.recording().voltageIntervalIndex = -1;
     p.recording().temperatureIntervalIndex = 0;
+    for (int m = 0; m < RelayModel::kModules; ++m)
+        p.relayModel().module(m).rsid = m;
     if (!applySettingsFile())
         return false;
     if (!options_.recordDirectory.isEmpty()) {
@@ -82,22 +94,65 @@ bool Gateway::start()
         p.startMqtt(options_.mqtt);
     if (!options_.controllerHost.isEmpty())
         connectController();
+    if (!options_.modulesDevice.isEmpty())
+        startModules();
     p.startTimers();
     return true;
 }
 
+// The keys as the window program reads them, without the windows; a missing
+// file gives the same defaults (the channel names' fallbacks).
 bool Gateway::applySettingsFile()
 {
-    if (options_.settingsFile.isEmpty())
-        return true;
     IniFile ini;
-    if (!QFileInfo(options_.settingsFile).isFile() || !ini.load(options_.settingsFile)) {
+    const bool exists = !options_.settingsFile.isEmpty();
+    if (exists && (!QFileInfo(options_.settingsFile).isFile() || !ini.load(options_.settingsFile))) {
         error_ = QStringLiteral("cannot read the settings file ") + options_.settingsFile;
         return false;
     }
-    if (!options_.mqtt.enabled())
+    SettingsKeyTable keys;
+    bindSettings(keys);
+    for (const QString& key : keys.load(ini, exists))
+        log(QStringLiteral("settings: %1 not used").arg(key));
+    program_->hq2().setChartingPeriod(chartingPeriodMs_);
+    if (exists && !options_.mqtt.enabled())
         options_.mqtt = MqttSettings::fromIni(ini);
     return true;
+}
+
+void Gateway::bindSettings(SettingsKeyTable& keys)
+{
+    Hq2Model& hq2 = program_->hq2();
+    // name9..24 internal, name25..40 external, name41..56 voltage channels.
+    keys.bindFamily(
+        QStringLiteral("name"),
+        [&hq2](int n, const SettingsValue& v) {
+            const int k = n - 9;
+            hq2.setChannelName(k, v.text);
+            if (k < 32)
+                hq2.temperatureData().series[std::size_t(k < 16 ? 2 * k : 2 * (k - 16) + 1)].name =
+                    v.text;
+            else
+                hq2.voltageData().series[std::size_t(k - 32)].name = v.text;
+            return true;
+        },
+        {});
+    keys.bind(
+        QStringLiteral("period"),
+        [this](const SettingsValue& v) {
+            chartingPeriodMs_ = kPeriodsMs[v.text == QLatin1String("1")    ? 0
+                                           : v.text == QLatin1String("60") ? 2
+                                                                           : 1];
+            return true;
+        },
+        {});
+    keys.bindFamily(
+        QStringLiteral("ID"),
+        [this](int m, const SettingsValue& v) {
+            program_->relayModel().module(m).rsid = v.number >= 0 && v.number < 8 ? v.number : -1;
+            return true;
+        },
+        {});
 }
 
 void Gateway::startRecording()
@@ -105,6 +160,36 @@ void Gateway::startRecording()
     Program& p = *program_;
     p.recorder().setDirectory(options_.recordDirectory);
     p.recording().enabled = true;
+    p.hq2().setChartFolder(options_.recordDirectory);
+    p.hq2().setRecording(Hq2Model::TemperatureChart, true);
+    p.hq2().setRecording(Hq2Model::VoltageChart, true);
+}
+
+void Gateway::startModules()
+{
+    modules_ = std::make_unique<ModulePort>(options_.modulesDevice, options_.modulesBaud);
+    connect(modules_.get(), &ModulePort::logLine, this, &Gateway::log);
+    Hq2Model& hq2 = program_->hq2();
+    modules_->setSink([&hq2](const uint8_t* data, int count) { hq2.parse(data, count); });
+    connect(modules_.get(), &ModulePort::polled, this, &Gateway::askNextRelayModule);
+    connect(&hq2, &Hq2Model::chartingPeriodChanged, modules_.get(),
+            [this](int ms) { modules_->start(ms); });
+    modules_->start(chartingPeriodMs_);
+}
+
+// One module per poll: an answer carries no address and is taken for the
+// module asked last, so the next question waits for the next poll.
+void Gateway::askNextRelayModule()
+{
+    RelayModel& relays = program_->relayModel();
+    for (int tries = 0; tries < RelayModel::kModules; ++tries) {
+        const int m = nextRelayModule_;
+        nextRelayModule_ = (nextRelayModule_ + 1) % RelayModel::kModules;
+        if (relays.module(m).rsid >= 0) {
+            modules_->write(relays.readState(m));
+            return;
+        }
+    }
 }
 
 void Gateway::connectController()
@@ -139,16 +224,31 @@ void Gateway::secondTick()
 
 void Gateway::finish()
 {
-    if (finished_)
+    if (finishing_)
         return;
-    finished_ = true;
+    finishing_ = true;
     Program& p = *program_;
     p.stopTimers();
+    if (modules_)
+        modules_->stop();
     if (p.linkChoice().connect) {
         p.linkChoice().connect = false;
         p.CheckBoxConnectClick();
     }
-    p.stopMqtt();
+    finishWhenSaved();
+}
+
+// A periodic chart file is written a slice per event-loop turn; the end
+// waits for its last slice, so the day's file is whole.
+void Gateway::finishWhenSaved()
+{
+    if (program_->hq2().periodicSaveRunning()) {
+        QTimer::singleShot(kSaveWatchMs, this, &Gateway::finishWhenSaved);
+        return;
+    }
+    program_->stopMqtt();
+    finished_ = true;
+    emit finished();
 }
 
 void Gateway::log(const QString& text)

@@ -7,8 +7,16 @@
 //                call a silent controller again, and since nobody is there to
 //                tick the box again, a controller that has not answered
 //                within the same 16 seconds is called again too
-//   record       the three "record" boxes ticked, the files in that folder
-//   settings     the settings file, read and never written
+//   modules      the RS-485 module port, open at the same time (ModulePort),
+//                polled at the charting period as the HQ-2 page polls it;
+//                its bytes go to the program's module bus. Each poll asks
+//                the next of the four VK8 modules for its state ("Read
+//                State"), at the bus address of the settings file's ID<m>,
+//                else at address m
+//   record       the three "record" boxes and both "record temperatures"
+//                and "record voltages" ticked, the files in that folder
+//   settings     the settings file, read and never written: the HQ-2
+//                channel names, the charting period, the VK8 addresses
 //   mqtt         the broker; without it the settings file's [MQTT] section
 //                (whose User and Password stay out of the process list)
 //
@@ -17,6 +25,7 @@
 #pragma once
 
 #include "mqtt/MqttPublisher.h"
+#include "program/ModulePort.h"
 #include "program/Program.h"
 
 #include <QObject>
@@ -25,6 +34,8 @@
 #include <memory>
 
 namespace obr9 {
+
+class SettingsKeyTable;
 
 struct GatewayOptions {
     QString controllerHost; // empty: no controller link
@@ -48,26 +59,37 @@ public:
     bool start();
     QString error() const { return error_; }
 
-    // The clean end: the links closed, "offline" published.
+    // The clean end: the links closed, a periodic chart file that is being
+    // written finished, "offline" published; then finished(). Nothing more
+    // is read meanwhile.
     void finish();
 
     Program& program() { return *program_; }
 
 signals:
     void logLine(const QString& line);
+    void finished();
 
 private:
     bool applySettingsFile();
+    void bindSettings(SettingsKeyTable& keys);
     void startRecording();
     void connectController();
+    void startModules();
+    void askNextRelayModule();
+    void finishWhenSaved();
     void log(const QString& text);
     void secondTick();
 
     GatewayOptions options_;
     std::unique_ptr<Program> program_;
     std::unique_ptr<Reporter> logReporter_;
+    std::unique_ptr<ModulePort> modules_;
     QString error_;
+    int chartingPeriodMs_ = 1000;
     int unansweredSeconds_ = 0;
+    int nextRelayModule_ = 0;
+    bool finishing_ = false;
     bool finished_ = false;
 };
 

@@ -70,13 +70,12 @@ void MqttFeed::hq2Reading(int channel, float internal, float external, float vol
     value(base + QStringLiteral("voltage"), volts);
 }
 
-void MqttFeed::relayStates(int module, uint8_t bits)
+void MqttFeed::relayOutput(int n, bool on)
 {
-    if (module < 0 || module >= 4)
+    if (n < 0 || n >= 32)
         return;
-    const QString base = QStringLiteral("vk8/") + QString::number(module) + QStringLiteral("/output/");
-    for (int k = 0; k < 8; ++k)
-        publisher_.publishValue(base + QString::number(k), bit(bits, k));
+    publisher_.publishValue(QStringLiteral("vk8/%1/output/%2").arg(n / 8).arg(n % 8),
+                            on ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
 }
 
 void MqttFeed::alarm(const QByteArray& json)

@@ -32,8 +32,8 @@ public:
     void driverValues(int kind, const float* values, int count);
     // One HQ-2 channel reading; channel 0 .. 15. external -900 means no sensor.
     void hq2Reading(int channel, float internal, float external, float volts);
-    // The reported output bits of VK8 module 0 .. 3 (bit K: output K).
-    void relayStates(int module, uint8_t bits);
+    // A VK8 module reported output n (0 .. 31: module n / 8, output n % 8).
+    void relayOutput(int n, bool on);
     // An alarm state change as one JSON object (QoS 1, not retained).
     void alarm(const QByteArray& json);
 

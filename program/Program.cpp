@@ -96,7 +96,17 @@ void Program::startMqtt(const MqttSettings& settings)
         return;
     mqtt_ = std::make_unique<MqttPublisher>(settings);
     feed_ = std::make_unique<MqttFeed>(*mqtt_);
-    connect(mqtt_.get(), &MqttPublisher::memoLine, this, &Program::memoWritten);
+    MqttPublisher* publisher = mqtt_.get();
+    connect(publisher, &MqttPublisher::memoLine, this, &Program::memoWritten);
+    connect(&hq2_, &Hq2Model::channelRead, publisher, [this](const ModuleChannelReading& r) {
+        if (feed_)
+            feed_->hq2Reading(r.channel, r.internal, r.external, r.volts);
+    });
+    connect(&relayModel_, &RelayModel::outputStateChanged, publisher,
+            [this](int n) {
+                if (feed_)
+                    feed_->relayOutput(n, relayModel_.output(n).state != 0);
+            });
     mqtt_->start();
 }
 

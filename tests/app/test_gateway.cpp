@@ -120,14 +120,18 @@ class TestGateway : public QObject {
     ProgramFixture window_;
     QTemporaryDir record_;
 
-    // The gateway as the service unit starts it; its log is kept.
+    // The gateway as the service unit starts it, with the controller and
+    // the module port at once; its log is kept.
     void startGateway(QProcess& gateway, const Simulator& sim, int brokerPort)
     {
+        const QString settings = record_.filePath(QStringLiteral("gateway.ini"));
+        QVERIFY(writeBytes(settings, "[Settings]\r\nperiod=1\r\nname9=Boiler in\r\n"));
         gateway.setProcessEnvironment(withoutDisplay());
         gateway.setProcessChannelMode(QProcess::SeparateChannels);
         gateway.start(QStringLiteral(OBR9_APP_PATH),
                       {"--headless", "--controller", QStringLiteral("127.0.0.1:%1").arg(sim.port),
-                       "--record", record_.path(), "--mqtt",
+                       "--modules", sim.modulePort + QStringLiteral("@115200"), "--record",
+                       record_.path(), "--settings", settings, "--mqtt",
                        QStringLiteral("127.0.0.1:%1").arg(brokerPort), "--mqtt-prefix", "gw"});
         QVERIFY(gateway.waitForStarted(5000));
     }
@@ -183,12 +187,28 @@ private slots:
         QVERIFY(watcher.waitFor("gw/status", "online"));
         QVERIFY(windowWatcher.waitFor("win/status", "online"));
         QTRY_VERIFY(windowWatcher.last().contains("win/driver/temperature/8"));
-        QTRY_VERIFY_WITH_TIMEOUT(watcher.last().size() >= 14, 10000);
+        // Driver, HQ-2 and the four VK8 modules asked in turn.
+        QTRY_VERIFY_WITH_TIMEOUT(watcher.last().size() >= 1 + 13 + 48 + 32, 15000);
         const QHash<QString, QString> seen = watcher.last();
+        QStringList topics;
         for (int k = 1; k <= 8; ++k)
-            QVERIFY2(seen.contains(QStringLiteral("gw/driver/temperature/%1").arg(k)), qPrintable(QString::number(k)));
-        for (const char* topic : {"gw/driver/voltage", "gw/driver/input/1", "gw/driver/output/2"})
-            QVERIFY2(seen.contains(QString::fromLatin1(topic)), topic);
+            topics << QStringLiteral("gw/driver/temperature/%1").arg(k);
+        for (const char* topic : {"voltage", "input/1", "input/2", "output/1", "output/2"})
+            topics << QStringLiteral("gw/driver/") + QLatin1String(topic);
+        for (int n = 1; n <= 16; ++n)
+            for (const char* value : {"internal", "external", "voltage"})
+                topics << QStringLiteral("gw/hq2/%1/").arg(n) + QLatin1String(value);
+        for (const QString& topic : std::as_const(topics))
+            QVERIFY2(seen.contains(topic), qPrintable(topic));
+        for (int n = 0; n < 32; ++n) {
+            const QString topic = QStringLiteral("gw/vk8/%1/output/%2").arg(n / 8).arg(n % 8);
+            QVERIFY2(seen.value(topic) == QLatin1String("0"), qPrintable(topic));
+        }
+        bool ok = false;
+        seen.value("gw/hq2/16/internal").toFloat(&ok);
+        QVERIFY(ok);
+        // Channel 3 has no external sensor: its retained value is cleared.
+        QCOMPARE(seen.value("gw/hq2/3/external"), QString());
 
         // The same frames give the same lines, headers and interval indexes
         // included.
@@ -200,6 +220,13 @@ private slots:
             QCOMPARE(linesWithoutTime(record_.filePath(name), 8),
                      linesWithoutTime(window_.path(name), 8));
         }
+
+        // Both periodic chart files of the day are in the record folder.
+        const QDir folder(record_.path());
+        QTRY_COMPARE(folder.entryList({"*Temp.bin", "*Volt.bin"}, QDir::Files).size(), 2);
+        const QStringList charts = folder.entryList({"*Temp.bin", "*Volt.bin"}, QDir::Files);
+        for (const QString& chart : charts)
+            QVERIFY(fileBytes(record_.filePath(chart)).startsWith("\x60\x30\x20\x01"));
 
         // The broker goes and comes back: values flow again within 10 s,
         // and the gateway's memory stays where it was.
