@@ -47,8 +47,8 @@ private:
 Gateway::Gateway(GatewayOptions options, QObject* parent)
     : QObject(parent)
     , options_(std::move(options))
-    , program_(std::make_unique<Program>())
     , logReporter_(std::make_unique<LogReporter>([this](const QString& t) { log(t); }))
+    , program_(std::make_unique<Program>())
 {
     Program& p = *program_;
     p.setReporter(logReporter_.get());

@@ -82,8 +82,9 @@ private:
     void secondTick();
 
     GatewayOptions options_;
-    std::unique_ptr<Program> program_;
+    // Outlives the program, whose last messages still reach it.
     std::unique_ptr<Reporter> logReporter_;
+    std::unique_ptr<Program> program_;
     std::unique_ptr<ModulePort> modules_;
     QString error_;
     int chartingPeriodMs_ = 1000;
