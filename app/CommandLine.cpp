@@ -2,6 +2,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFileInfo>
 
 namespace {
 
@@ -76,6 +77,12 @@ QString gatewayOptions(const QCommandLineParser& parser, obr9::GatewayOptions& o
     }
     o.recordDirectory = parser.value(QStringLiteral("record"));
     o.settingsFile = parser.value(QStringLiteral("settings"));
+    // The service unit hands the settings file over as a systemd credential,
+    // readable by this service alone.
+    const QString credentials = qEnvironmentVariable("CREDENTIALS_DIRECTORY");
+    if (o.settingsFile.isEmpty() && !credentials.isEmpty() &&
+        QFileInfo(credentials + QStringLiteral("/settings")).isFile())
+        o.settingsFile = credentials + QStringLiteral("/settings");
     return {};
 }
 
