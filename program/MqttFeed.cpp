@@ -4,6 +4,10 @@
 #include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
 
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
 namespace obr9 {
 
 namespace {
@@ -78,9 +82,28 @@ void MqttFeed::relayOutput(int n, bool on)
                             on ? QByteArrayLiteral("1") : QByteArrayLiteral("0"));
 }
 
-void MqttFeed::alarm(const QByteArray& json)
+QByteArray MqttFeed::alarmJson(const AlarmChange& change)
 {
-    publisher_.publishEvent(QStringLiteral("alarm"), json);
+    // Strings through QJsonValue for their escapes; numbers as the
+    // recording files write them, which JSON reads as they are.
+    auto text = [](const QString& s) {
+        const QByteArray array = QJsonDocument(QJsonArray{s}).toJson(QJsonDocument::Compact);
+        return array.mid(1, array.size() - 2);
+    };
+    const QDateTime local = QDateTime::fromMSecsSinceEpoch(change.timeMs);
+    const QString time = local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODateWithMs);
+    QByteArray json = "{\"time\":" + text(time) + ",\"source\":" + text(change.source) +
+                      ",\"kind\":" + text(change.kind) + ",\"state\":" + text(change.state);
+    if (change.value)
+        json += ",\"value\":" + CsvRecorder::number(*change.value);
+    if (change.limit)
+        json += ",\"limit\":" + CsvRecorder::number(*change.limit);
+    return json + '}';
+}
+
+void MqttFeed::alarm(const AlarmChange& change)
+{
+    publisher_.publishEvent(QStringLiteral("alarm"), alarmJson(change));
 }
 
 } // namespace obr9

@@ -19,6 +19,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <optional>
 
 namespace obr9 {
 
@@ -34,8 +35,21 @@ public:
     void hq2Reading(int channel, float internal, float external, float volts);
     // A VK8 module reported output n (0 .. 31: module n / 8, output n % 8).
     void relayOutput(int n, bool on);
-    // An alarm state change as one JSON object (QoS 1, not retained).
-    void alarm(const QByteArray& json);
+    // An alarm state change as one JSON object (QoS 1, not retained):
+    //   {"time":"2026-12-09T11:53:42.120+01:00","source":"Boiler in",
+    //    "kind":"high","state":"active","value":31.5,"limit":30}
+    // time in local ISO 8601 with its offset; value and limit left out when
+    // the alarm has none.
+    struct AlarmChange {
+        qint64 timeMs = 0; // since 1970-01-01 UTC
+        QString source;
+        QString kind;
+        QString state;
+        std::optional<float> value;
+        std::optional<float> limit;
+    };
+    void alarm(const AlarmChange& change);
+    static QByteArray alarmJson(const AlarmChange& change);
 
 private:
     void value(const QString& topic, float v);

@@ -1,10 +1,12 @@
 // The MQTT publisher against a real mosquitto on 127.0.0.1: what a plant's
 // subscriber sees, and what a broker that is away costs the caller.
 #include "mqtt/MqttPublisher.h"
+#include "program/MqttFeed.h"
 
 #include "MqttBroker.h"
 
 #include <QElapsedTimer>
+#include <QTimeZone>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -26,6 +28,11 @@ class TestMqttPublisher : public QObject {
     }
 
 private slots:
+    void initTestCase()
+    {
+        // Alarm times print in local time with the offset: pinned to UTC.
+        qputenv("TZ", "UTC");
+    }
     void init() { NEED_MOSQUITTO(); }
 
     // Values published before the broker was reached leave as one message
@@ -64,6 +71,34 @@ private slots:
         QVERIFY(late.waitFor("p1/driver/voltage", "999"));
         for (const TopicWatcher::Message& m : std::as_const(late.messages))
             QVERIFY2(m.retained, qPrintable(m.topic));
+    }
+
+    // Alarm changes are events: each one arrives, in order, not retained,
+    // as one JSON object.
+    void alarmsArriveOnceEachAsJson()
+    {
+        TestBroker broker;
+        QVERIFY(broker.start());
+        TopicWatcher live;
+        QVERIFY(live.start(broker.port, "p3/alarm"));
+        MqttPublisher publisher(settingsFor(broker.port, "p3"));
+        MqttFeed feed(publisher);
+        publisher.start();
+        QTRY_VERIFY(publisher.isConnected());
+        QTest::qWait(300); // the subscription is in place
+        const qint64 at = QDateTime(QDate(2026, 12, 9), QTime(11, 53, 42, 120), QTimeZone::utc())
+                              .toMSecsSinceEpoch();
+        feed.alarm({at, QStringLiteral("Boiler \"in\""), "high", "active", 31.5f, 30.0f});
+        feed.alarm({at + 1000, QStringLiteral("link"), "link", "normal", {}, {}});
+        QTRY_COMPARE(live.messages.size(), 2);
+        QCOMPARE(live.messages[0].payload,
+                 QStringLiteral("{\"time\":\"2026-12-09T11:53:42.120Z\",\"source\":"
+                                "\"Boiler \\\"in\\\"\",\"kind\":\"high\",\"state\":\"active\","
+                                "\"value\":31.5,\"limit\":30}"));
+        QCOMPARE(live.messages[1].payload,
+                 QStringLiteral("{\"time\":\"2026-12-09T11:53:43.120Z\",\"source\":\"link\","
+                                "\"kind\":\"link\",\"state\":\"normal\"}"));
+        QVERIFY(!live.messages[0].retained && !live.messages[1].retained);
     }
 
     // No broker: publishing costs microseconds and one memo line says so.
