@@ -90,6 +90,17 @@ bool Gateway::start()
         }
         startRecording();
     }
+    const QString none = QStringLiteral("none");
+    log(QStringLiteral("gateway: controller %1, modules %2, record %3, MQTT %4")
+            .arg(options_.controllerHost.isEmpty()
+                     ? none
+                     : options_.controllerHost + QLatin1Char(':') +
+                           QString::number(options_.controllerPort),
+                 options_.modulesDevice.isEmpty() ? none : options_.modulesDevice,
+                 options_.recordDirectory.isEmpty() ? none : options_.recordDirectory,
+                 options_.mqtt.enabled()
+                     ? options_.mqtt.address() + QLatin1Char(' ') + options_.mqtt.prefix
+                     : none));
     if (options_.mqtt.enabled())
         p.startMqtt(options_.mqtt);
     if (!options_.controllerHost.isEmpty())
