@@ -2,7 +2,6 @@
 
 #include "measure/CsvRecorder.h"
 #include "mqtt/MqttPublisher.h"
-#include "protocol/DeviceState.h"
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -32,23 +31,23 @@ void MqttFeed::value(const QString& topic, float v)
     publisher_.publishValue(topic, CsvRecorder::number(v));
 }
 
-void MqttFeed::driverValues(int kind, const float* values, int count)
+void MqttFeed::driverValues(RecordKind kind, const float* values, int count)
 {
     if (count < CsvRecorder::valueCount(kind))
         return;
     switch (kind) {
-    case RecordVoltage:
+    case RecordKind::Voltage:
         value(QStringLiteral("driver/voltage"), values[0]);
         break;
-    case RecordTemperatureHumidity:
+    case RecordKind::TemperatureHumidity:
         value(QStringLiteral("driver/temperature"), values[0]);
         value(QStringLiteral("driver/humidity"), values[1]);
         break;
-    case RecordEightTemperatures:
+    case RecordKind::EightTemperatures:
         for (int k = 0; k < 8; ++k)
             value(QStringLiteral("driver/temperature/") + QString::number(k + 1), values[k]);
         break;
-    case RecordInputsOutputs: {
+    case RecordKind::InputsOutputs: {
         const int byte = int(values[0]);
         publisher_.publishValue(QStringLiteral("driver/input/1"), bit(byte, kIn1Bit));
         publisher_.publishValue(QStringLiteral("driver/input/2"), bit(byte, kIn2Bit));
@@ -56,8 +55,6 @@ void MqttFeed::driverValues(int kind, const float* values, int count)
         publisher_.publishValue(QStringLiteral("driver/output/2"), bit(byte, kOut2Bit));
         break;
     }
-    default:
-        break;
     }
 }
 

@@ -15,6 +15,8 @@
 // the sensor's range is published as received, as the CSV line has it).
 #pragma once
 
+#include "protocol/DeviceState.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -30,7 +32,7 @@ public:
     explicit MqttFeed(MqttPublisher& publisher) : publisher_(publisher) {}
 
     // One decoded controller frame: kind and values as the recording gets them.
-    void driverValues(int kind, const float* values, int count);
+    void driverValues(RecordKind kind, const float* values, int count);
     // One HQ-2 channel reading; channel 0 .. 15. external -900 means no sensor.
     void hq2Reading(int channel, float internal, float external, float volts);
     // A VK8 module reported output n (0 .. 31: module n / 8, output n % 8).

@@ -50,7 +50,7 @@ void Program::startUp(const QString& chartFile)
     link_->settingsDialogActive = false;
     link_->temperatureModuleSeen = false;
     link_->parser().setRequestMode(RequestData);
-    state_.temperatureKind = TemperatureNone;
+    state_.temperatureKind = TemperatureKind::None;
     temperatureHistory_.restart();
     voltageHistory_.restart();
     setChartFileName(chartFile);
@@ -116,7 +116,7 @@ void Program::stopMqtt()
     mqtt_.reset();
 }
 
-void Program::ZapiszDane(const float* values, int kind)
+void Program::ZapiszDane(const float* values, RecordKind kind)
 {
     recording_.ZapiszDane(values, kind, state_.channelNames);
 }
@@ -218,7 +218,7 @@ void Program::identificationVersion(uint8_t version)
     emit deviceIdentified(version);
 }
 
-void Program::recordValues(const float* values, int count, int kind)
+void Program::recordValues(const float* values, int count, RecordKind kind)
 {
     if (feed_)
         feed_->driverValues(kind, values, count);
