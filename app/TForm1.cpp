@@ -7,6 +7,7 @@
 #include "measure/ui/ModulePage.h"
 #include "measure/ui/TForm4.h"
 #include "measure/ui/TForm5.h"
+#include "mqtt/MqttPublisher.h"
 #include "relay/ui/RelayPage.h"
 #include "widgets/Named.h"
 #include "widgets/PictureBox.h"
@@ -247,6 +248,9 @@ void TForm1::readSettings()
     for (const QString& key : std::as_const(rejectedSettings_))
         memoLine(QStringLiteral("settings: %1 not used").arg(key));
     applyPollRate();
+    // Publishing to the plant's broker when the file has an [MQTT] Host.
+    if (exists)
+        program_->startMqtt(MqttSettings::fromIni(ini));
 }
 
 void TForm1::applyPollRate()

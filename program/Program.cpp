@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "program/MqttFeed.h"
 #include "protocol/Frames.h"
 
 #include <utility>
@@ -34,6 +35,7 @@ Program::Program(LinkControls* controls, QObject* parent)
 Program::~Program()
 {
     stopTimers();
+    stopMqtt();
     // The links go first: their last notifications still reach this object.
     link_.reset();
 }
@@ -97,6 +99,33 @@ bool Program::moduleLinkOpen()
         return link_->serialPort().IsOpen() && !link_->serialPortLost();
     return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
            link_->clientSocket().state() == QAbstractSocket::ConnectedState;
+}
+
+void Program::startMqtt(const MqttSettings& settings)
+{
+    stopMqtt();
+    if (!settings.enabled())
+        return;
+    mqtt_ = std::make_unique<MqttPublisher>(settings);
+    feed_ = std::make_unique<MqttFeed>(*mqtt_);
+    MqttPublisher* publisher = mqtt_.get();
+    connect(publisher, &MqttPublisher::memoLine, this, &Program::memoWritten);
+    connect(&hq2_, &Hq2Model::channelRead, publisher, [this](const ModuleChannelReading& r) {
+        if (feed_)
+            feed_->hq2Reading(r.channel, r.internal, r.external, r.volts);
+    });
+    connect(&relayModel_, &RelayModel::outputStateChanged, publisher,
+            [this](int n) {
+                if (feed_)
+                    feed_->relayOutput(n, relayModel_.output(n).state != 0);
+            });
+    mqtt_->start();
+}
+
+void Program::stopMqtt()
+{
+    feed_.reset();
+    mqtt_.reset();
 }
 
 void Program::ZapiszDane(const float* values, RecordKind kind)
@@ -201,6 +230,8 @@ void Program::identificationVersion(uint8_t version)
 
 void Program::recordValues(const float* values, int count, RecordKind kind)
 {
+    if (feed_)
+        feed_->driverValues(kind, values, count);
     if (count >= CsvRecorder::valueCount(kind))
         ZapiszDane(values, kind);
 }

@@ -16,6 +16,7 @@
 #include "measure/Hq2Model.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/Recording.h"
+#include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
@@ -28,6 +29,8 @@
 #include <memory>
 
 namespace obr9 {
+
+class MqttFeed;
 
 // Every main-window caption starts with this text; the rest is a status.
 inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
@@ -106,6 +109,14 @@ public:
     // The caption's status; statusChanged tells the window.
     void setStatus(const QString& status);
     QString caption() const { return captionPrefix + status_; }
+
+    // Publishing of the readings to an MQTT broker, in either mode; a
+    // publisher already running is stopped first ("offline"). Settings
+    // without a host stop publishing.
+    void startMqtt(const MqttSettings& settings);
+    void stopMqtt();
+    MqttPublisher* mqtt() { return mqtt_.get(); }
+    MqttFeed* mqttFeed() { return feed_.get(); }
 
     // Operator actions.
     void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
@@ -258,6 +269,8 @@ private:
     QTimer timer1_;
     QTimer timer2_;
     QString status_;
+    std::unique_ptr<MqttPublisher> mqtt_;
+    std::unique_ptr<MqttFeed> feed_;
     bool voltageRedrawDue_ = false;
     bool temperatureRedrawDue_ = false;
 };

@@ -29,6 +29,7 @@ from collections import defaultdict
 # and must not include each other.
 LAYERS = [
     ["base"],
+    ["mqtt"],
     ["protocol"],
     ["link"],
     ["measure", "relay", "devconfig"],
