@@ -126,6 +126,11 @@ bool Gateway::applySettingsFile()
     for (const QString& key : keys.load(ini, exists))
         log(QStringLiteral("settings: %1 not used").arg(key));
     program_->hq2().setChartingPeriod(chartingPeriodMs_);
+    if (exists) {
+        // The alarms' on-delay and deadband, and the table's names and limits.
+        program_->alarms().loadSettings(ini);
+        program_->alarms().loadChannelSettings(ini);
+    }
     if (exists && !options_.mqtt.enabled())
         options_.mqtt = MqttSettings::fromIni(ini);
     return true;
@@ -221,7 +226,7 @@ void Gateway::connectController()
 // on the same rhythm.
 void Gateway::secondTick()
 {
-    if (options_.controllerHost.isEmpty() || program_->link().deviceAnswered) {
+    if (options_.controllerHost.isEmpty() || program_->link().deviceAnswered()) {
         unansweredSeconds_ = 0;
         return;
     }

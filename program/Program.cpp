@@ -119,6 +119,11 @@ void Program::startMqtt(const MqttSettings& settings)
                 if (feed_)
                     feed_->relayOutput(n, relayModel_.output(n).state != 0);
             });
+    connect(&alarms_, &Alarms::changed, publisher, [this](const AlarmEvent& e) {
+        if (feed_)
+            feed_->alarm({e.timeMs, e.source, alarmKindText(e.kind), alarmStateText(e.state),
+                          e.value, e.limit});
+    });
     mqtt_->start();
 }
 
