@@ -228,6 +228,17 @@ private slots:
         for (const QString& chart : charts)
             QVERIFY(fileBytes(record_.filePath(chart)).startsWith("\x60\x30\x20\x01"));
 
+        // Channel 3's missing external sensor is an alarm once its on-delay
+        // has passed: one JSON object on the alarm topic, not retained.
+        const auto sensorAlarm = [&watcher] {
+            for (const auto& m : watcher.messages)
+                if (m.topic == QLatin1String("gw/alarm") && !m.retained &&
+                    m.payload.contains(QLatin1String("\"kind\":\"sensor\",\"state\":\"active\"")))
+                    return true;
+            return false;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(sensorAlarm(), 15000);
+
         // The broker goes and comes back: values flow again within 10 s,
         // and the gateway's memory stays where it was.
         const qint64 before = residentKilobytes(gateway.processId());
