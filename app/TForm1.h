@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/DriverPictures.h"
+#include "base/DisplayFormat.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsLocation.h"
 #include "link/LinkControls.h"
@@ -72,7 +73,6 @@ public:
     obr9::DeviceState& deviceState() { return program_->deviceState(); }
     obr9::TemperatureHistory& temperatureHistory() { return program_->temperatureHistory(); }
     obr9::VoltageHistory& voltageHistory() { return program_->voltageHistory(); }
-    obr9::DisplayFormat& displayFormat() { return program_->displayFormat(); }
     obr9::CsvRecorder& recorder() { return program_->recorder(); }
     QTimer& timer1() { return program_->timer1(); }
     QTimer& timer2() { return program_->timer2(); }
@@ -150,8 +150,11 @@ private:
     void showDiagnostics(const obr9::ParserDiagnostics& d);
     void showSensorKind(obr9::TemperatureKind kind);
     void showInputsOutputs(const obr9::InputsOutputs& io);
-    void showChannel(int channel, const QString& text);
-    void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
+    void showChannel(int channel, const QString& name, float celsius);
+    void showTemperatureHumidity(float celsius, float humidityPercent);
+    void showVoltage(float volts);
+    // Numbers as the recording has them shown at this moment.
+    obr9::DisplayFormat numberFormat() const;
     void updateRecording();
 
     // ChannelSettingsHost

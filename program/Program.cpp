@@ -10,10 +10,13 @@ namespace obr9 {
 Program::Program(LinkControls* controls, QObject* parent)
     : QObject(parent)
     , controls_(controls ? controls : &ownControls_)
-    , recording_(format_)
-    , decoder_(state_, temperatureHistory_, voltageHistory_, format_)
+    , decoder_(state_, temperatureHistory_, voltageHistory_)
 {
-    decoder_.setListener(this);
+    connect(&decoder_, &MeasurementDecoder::recordDue, this, &Program::recordValues);
+    connect(&decoder_, &MeasurementDecoder::temperatureSampleStored, this,
+            [this] { scheduleChartRedraw(false); });
+    connect(&decoder_, &MeasurementDecoder::voltageSampleStored, this,
+            [this] { scheduleChartRedraw(true); });
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
     alarms_.setMemo([this](const QString& line) { emit memoWritten(line); });

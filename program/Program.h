@@ -18,7 +18,6 @@
 #include "measure/Recording.h"
 #include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ParserListener.h"
 #include "relay/RelayModel.h"
@@ -58,8 +57,7 @@ struct LinkChoice : LinkControls {
 class Program : public QObject,
                 public DeviceSession,
                 private LinkListener,
-                private ParserListener,
-                private MeasurementListener {
+                private ParserListener {
     Q_OBJECT
 public:
     // controls: the window's "Connection" group; null runs on linkChoice().
@@ -71,7 +69,9 @@ public:
     DeviceState& deviceState() { return state_; }
     TemperatureHistory& temperatureHistory() { return temperatureHistory_; }
     VoltageHistory& voltageHistory() { return voltageHistory_; }
-    DisplayFormat& displayFormat() { return format_; }
+    // The controller's frames as typed values, for the windows to show.
+    MeasurementDecoder& decoder() { return decoder_; }
+    // Its decimalSeparator is the one the windows show numbers with.
     Recording& recording() { return recording_; }
     // The VK8 outputs and modules the relay page shows and edits; the
     // module bus's state answers (kind 1) reach it directly.
@@ -173,11 +173,6 @@ signals:
     void uploadBlockDue();
     void uploadAnswered(bool accepted);
 
-    void sensorKindChanged(obr9::TemperatureKind kind);
-    void inputsOutputsShown(const obr9::InputsOutputs& io);
-    void channelShown(int channel, const QString& name, const QString& text);
-    void temperatureHumidityValues(const QString& temperatureText, const QString& humidityText);
-    void voltageValue(const QString& text);
     // A sample was stored: the chart is drawn once the read is done.
     void voltageChartDue();
     void temperatureChartDue();
@@ -231,22 +226,8 @@ private:
     void readDone() override { redrawDueCharts(); }
     void bytesReceived() override { link_->bytesArrived(); }
 
-    // MeasurementListener
-    void temperatureKindChanged(TemperatureKind kind) override { emit sensorKindChanged(kind); }
-    void inputsOutputsChanged(const InputsOutputs& io) override { emit inputsOutputsShown(io); }
-    void temperatureChannelShown(int channel, const QString& name, const QString& text) override
-    {
-        emit channelShown(channel, name, text);
-    }
-    void temperatureHumidityShown(const QString& temperatureText,
-                                  const QString& humidityText) override
-    {
-        emit temperatureHumidityValues(temperatureText, humidityText);
-    }
-    void voltageShown(const QString& text) override { emit voltageValue(text); }
-    void recordValues(const float* values, int count, RecordKind kind) override;
-    void temperatureSampleStored() override { scheduleChartRedraw(false); }
-    void voltageSampleStored() override { scheduleChartRedraw(true); }
+    // What the decoder has for the core: recording lines, stored samples.
+    void recordValues(const float* values, int count, RecordKind kind);
 
     // Chart redraws asked for during a read, drawn once it has returned.
     void scheduleChartRedraw(bool voltage);
@@ -258,7 +239,6 @@ private:
     DeviceState state_;
     TemperatureHistory temperatureHistory_;
     VoltageHistory voltageHistory_;
-    DisplayFormat format_;
     Recording recording_;
     RelayModel relayModel_;
     RelayAnswers relayAnswers_{relayModel_};

@@ -5,8 +5,8 @@
 #include "measure/ui/ChartDrawing.h"
 #include "measure/ui/ChartExportMenu.h"
 #include "measure/ui/ChartImage.h"
+#include "measure/ui/DriverReadingTexts.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -37,12 +37,6 @@ QLabel* scaleLabel(QWidget* parent, const QString& name, const QString& text, in
     label->setGeometry(x, y, width, 16);
     label->setAlignment(alignment);
     return label;
-}
-
-const DisplayFormat& plainFormat()
-{
-    static const DisplayFormat format;
-    return format;
 }
 
 } // namespace
@@ -247,16 +241,16 @@ void TForm4::showSensorKind(obr9::TemperatureKind kind)
     label32_->setText(eight ? QStringLiteral("Temperature") : QStringLiteral("Temp / Hum"));
 }
 
-void TForm4::showChannel(int channel, const QString& text)
+void TForm4::showChannel(int channel, const QString& name, float celsius)
 {
     channelBox(channel)->setEnabled(true);
-    channelBox(channel)->setText(text);
+    channelBox(channel)->setText(DriverReadingTexts::channel(name, celsius, format_));
 }
 
-void TForm4::showTemperatureHumidity(const QString& temperatureText, const QString& humidityText)
+void TForm4::showTemperatureHumidity(float celsius, float humidityPercent)
 {
-    channelBox(0)->setText(temperatureText);
-    channelBox(1)->setText(humidityText);
+    channelBox(0)->setText(DriverReadingTexts::temperature(celsius, format_));
+    channelBox(1)->setText(DriverReadingTexts::humidity(humidityPercent, format_));
 }
 
 void TForm4::ComboBox1Change()
@@ -265,7 +259,7 @@ void TForm4::ComboBox1Change()
     if (!scale)
         return;
     const std::array<QString, 6> labels = SC::temperatureLabels(
-        scale->offset, scale->range, temperatureKind(), format_ ? *format_ : plainFormat());
+        scale->offset, scale->range, temperatureKind(), format_);
     for (int n = 0; n < 6; ++n)
         temperatureScale_[size_t(n)]->setText(labels[size_t(n)]);
 }
