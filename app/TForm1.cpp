@@ -142,7 +142,6 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
     Program* p = program_.get();
     if (form4_) {
         MeasurementDecoder* decoder = &p->decoder();
-        form4_->attachSources(&p->deviceState(), &p->temperatureHistory(), &p->voltageHistory());
         form4_->setReporter(&p->reporter());
         form4_->setDecimalSeparator(p->recording().decimalSeparator());
         connect(&p->recording(), &Recording::decimalSeparatorChanged, form4_,

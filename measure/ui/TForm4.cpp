@@ -41,8 +41,12 @@ QLabel* scaleLabel(QWidget* parent, const QString& name, const QString& text, in
 
 } // namespace
 
-TForm4::TForm4(QWidget* parent)
+TForm4::TForm4(const DeviceState& state, const TemperatureHistory& temperatures,
+               const VoltageHistory& voltage, QWidget* parent)
     : QDialog(parent)
+    , state_(state)
+    , temperatures_(temperatures)
+    , voltage_(voltage)
     , voltageBackground_(ChartDrawing::voltageBackground())
     , temperatureBackground_(ChartDrawing::temperatureBackground())
 {
@@ -164,17 +168,9 @@ void TForm4::buildChannelList(QWidget* content)
 const QImage& TForm4::voltageImage() const { return image1_->image(); }
 const QImage& TForm4::temperatureImage() const { return image2_->image(); }
 
-void TForm4::attachSources(const DeviceState* state, const TemperatureHistory* temperatures,
-                           const VoltageHistory* voltage)
-{
-    state_ = state;
-    temperatures_ = temperatures;
-    voltage_ = voltage;
-}
-
 TemperatureKind TForm4::temperatureKind() const
 {
-    return state_ ? state_->temperatureKind : TemperatureKind::None;
+    return state_.temperatureKind;
 }
 
 std::optional<SC::TemperatureScale> TForm4::typedScale(QString* problem) const
@@ -267,14 +263,14 @@ void TForm4::ComboBox1Change()
 void TForm4::redrawVoltage()
 {
     QImage image = voltageBackground_;
-    ChartDrawing::drawPolyline(image, SC::voltageTrace(voltage_ ? *voltage_ : ownVoltage_),
+    ChartDrawing::drawPolyline(image, SC::voltageTrace(voltage_),
                                qRgb(0, 0, 0));
     image1_->setImage(std::move(image));
 }
 
 void TForm4::RysujWykres()
 {
-    const TemperatureHistory& history = temperatures_ ? *temperatures_ : ownTemperatures_;
+    const TemperatureHistory& history = temperatures_;
     const TemperatureKind kind = temperatureKind();
     const int channels = kind == TemperatureKind::TemperatureHumidity ? 2 : 8;
 

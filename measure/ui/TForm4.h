@@ -28,7 +28,10 @@ struct DeviceState;
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget* parent = nullptr);
+    // What the window draws: the program's rings and its sensor kind, which
+    // outlive the window.
+    TForm4(const obr9::DeviceState& state, const obr9::TemperatureHistory& temperatures,
+           const obr9::VoltageHistory& voltage, QWidget* parent = nullptr);
 
     QCheckBox* channelBox(int channel) const { return checkBoxes_[size_t(channel)]; }
     QFrame* swatch(int channel) const { return shapes_[size_t(channel)]; }
@@ -43,10 +46,6 @@ public:
     const QImage& voltageImage() const;     // Image1
     const QImage& temperatureImage() const; // Image2
 
-    // What the window draws: the program's rings and its sensor kind.
-    // Until attached it draws empty rings of its own.
-    void attachSources(const obr9::DeviceState* state, const obr9::TemperatureHistory* temperatures,
-                       const obr9::VoltageHistory* voltage);
     // Where a "range" or "Tmin" that cannot be drawn is reported. The
     // report is posted, never shown inside the redraw that found it.
     void setReporter(obr9::Reporter* reporter) { reporter_ = reporter; }
@@ -108,14 +107,12 @@ private:
     std::array<QLabel*, 6> voltageTime_{};      // Label17..Label22
     std::array<QLabel*, 6> temperatureTime_{};  // Label23..Label28
 
+    const obr9::DeviceState& state_;
+    const obr9::TemperatureHistory& temperatures_;
+    const obr9::VoltageHistory& voltage_;
     QImage voltageBackground_;
     QImage temperatureBackground_;
 
-    const obr9::DeviceState* state_ = nullptr;
-    const obr9::TemperatureHistory* temperatures_ = nullptr;
-    const obr9::VoltageHistory* voltage_ = nullptr;
-    obr9::TemperatureHistory ownTemperatures_;
-    obr9::VoltageHistory ownVoltage_;
     obr9::Reporter* reporter_ = nullptr;
     obr9::DisplayFormat format_;
 

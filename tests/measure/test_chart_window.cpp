@@ -94,8 +94,7 @@ private slots:
         temperatures_ = TemperatureHistory();
         voltage_ = VoltageHistory();
         reporter_.messages.clear();
-        form_ = std::make_unique<TForm4>();
-        form_->attachSources(&state_, &temperatures_, &voltage_);
+        form_ = std::make_unique<TForm4>(state_, temperatures_, voltage_);
         form_->setReporter(&reporter_);
     }
 
