@@ -53,11 +53,12 @@ private:
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
     , defaultReporter_(std::make_unique<MessageBoxReporter>(this))
-    , program_(std::make_unique<Program>(static_cast<LinkControls*>(this)))
+    , program_(std::make_unique<Program>())
     , pictures_(DriverPictures::make())
 {
     setObjectName(QStringLiteral("Form1"));
     program_->setReporter(defaultReporter_.get());
+    program_->setLinkBoxesInWindow(true);
     Reporter& reporter = program_->reporter();
 
     auto* central = new QWidget(this);
@@ -77,6 +78,7 @@ TForm1::TForm1(QWidget* parent)
     buildHiddenControls();
     buildAlarms();
     connectProgram();
+    pushLinkSettings();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
@@ -238,6 +240,7 @@ void TForm1::bindSettings()
             // stays the first one until the operator changes pages.
             const QSignalBlocker quiet(pageControl1_);
             pageControl1_->setCurrentIndex(value.number);
+            program_->link().setLanRoute(lanRoute());
             return true;
         },
         [this] { return QString::number(pageControl1_->currentIndex()); });
@@ -300,20 +303,38 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 // ---- status and controls -------------------------------------------------
 
-bool TForm1::connectChecked() const { return checkBoxConnect_->isChecked(); }
-QString TForm1::portText() const { return comboBoxPort_->currentText(); }
-QString TForm1::hostText() const { return hostIP_->currentText(); }
-QString TForm1::tcpPortText() const { return editPort_->text(); }
-QString TForm1::speedText() const { return comboBoxSpeed_->currentText(); }
-int TForm1::activePage() const { return pageControl1_->currentIndex(); }
-bool TForm1::clearSecondsChecked() const { return checkBox7_->isChecked(); }
+LanRoute TForm1::lanRoute() const
+{
+    return pageControl1_->currentIndex() == kTemperatureModulePage ? LanRoute::ModuleBus
+                                                                   : LanRoute::Controller;
+}
+
+void TForm1::pushLinkSettings()
+{
+    ConnectionManager& link = program_->link();
+    link.setPortText(comboBoxPort_->currentText());
+    link.setHost(hostIP_->currentText());
+    link.setTcpPort(editPort_->text());
+    link.setSpeed(comboBoxSpeed_->currentText());
+    link.setLanRoute(lanRoute());
+    link.setClearSeconds(checkBox7_->isChecked());
+}
 
 void TForm1::memoLine(const QString& line) { debugMemo_->appendPlainText(line); }
 
 // ---- handlers ------------------------------------------------------------
 
-void TForm1::CheckBoxConnectClick() { program_->CheckBoxConnectClick(); }
-void TForm1::CheckBox2Click() { program_->CheckBox2Click(checkBox2_->isChecked()); }
+void TForm1::CheckBoxConnectClick()
+{
+    pushLinkSettings();
+    program_->CheckBoxConnectClick(checkBoxConnect_->isChecked());
+}
+
+void TForm1::CheckBox2Click()
+{
+    pushLinkSettings();
+    program_->CheckBox2Click(checkBox2_->isChecked());
+}
 
 void TForm1::ComboBoxPortDropDown()
 {
@@ -327,7 +348,7 @@ void TForm1::ComboBoxPortDropDown()
 void TForm1::ComboBoxPortChange()
 {
     const bool lan = comboBoxPort_->currentText() == LinkText::lan;
-    program_->link().setLanChosen(lan);
+    program_->link().setPortText(comboBoxPort_->currentText());
     comboBoxSpeed_->setVisible(!lan);
     hostIP_->setVisible(lan);
     editPort_->setVisible(lan);
@@ -391,6 +412,7 @@ void TForm1::PageControl1Change()
     } else {
         rememberedPage_ = pageControl1_->currentIndex();
     }
+    program_->link().setLanRoute(lanRoute());
     applyPollRate();
 }
 

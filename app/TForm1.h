@@ -7,7 +7,6 @@
 #include "base/DisplayFormat.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsLocation.h"
-#include "link/LinkControls.h"
 #include "measure/ui/TForm5.h"
 #include "program/Program.h"
 
@@ -38,7 +37,7 @@ class TForm5;
 
 using obr9::captionPrefix;
 
-class TForm1 : public QMainWindow, private obr9::LinkControls, private ChannelSettingsHost {
+class TForm1 : public QMainWindow, private ChannelSettingsHost {
     Q_OBJECT
 public:
     static constexpr int kDriverPage = 0;
@@ -135,14 +134,10 @@ private:
     void applyPollRate();
     obr9::SettingsLocation settingsLocation() const;
 
-    // LinkControls
-    bool connectChecked() const override;
-    QString portText() const override;
-    QString hostText() const override;
-    QString tcpPortText() const override;
-    QString speedText() const override;
-    int activePage() const override;
-    bool clearSecondsChecked() const override;
+    // The "Connection" group's choices and the page's route, told to the
+    // connection manager (also before each connect and listen).
+    void pushLinkSettings();
+    obr9::LanRoute lanRoute() const;
 
     // What the Program reports, shown.
     void connectProgram();

@@ -7,9 +7,8 @@
 
 namespace obr9 {
 
-Program::Program(LinkControls* controls, QObject* parent)
+Program::Program(QObject* parent)
     : QObject(parent)
-    , controls_(controls ? controls : &ownControls_)
     , decoder_(state_, temperatureHistory_, voltageHistory_)
 {
     connect(&decoder_, &MeasurementDecoder::recordDue, this, &Program::recordValues);
@@ -24,7 +23,7 @@ Program::Program(LinkControls* controls, QObject* parent)
     connect(&hq2_, &Hq2Model::channelRead, &alarms_, [this](const ModuleChannelReading& r) {
         alarms_.engine().reading(r.channel, r.internal, r.external);
     });
-    link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
+    link_ = std::make_unique<ConnectionManager>(static_cast<LinkListener&>(*this));
     link_->parser().setListener(this);
     link_->setReporter(&gate_);
     hq2_.setRelayListener(&relayAnswers_);
@@ -96,11 +95,11 @@ void Program::Timer2Timer()
 
 bool Program::moduleLinkOpen()
 {
-    if (!controls_->connectChecked())
+    if (!link_->connectChecked())
         return false;
     if (!link_->lanChosen())
         return link_->serialPort().IsOpen() && !link_->serialPortLost();
-    return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
+    return link_->lanRoute() == LanRoute::ModuleBus &&
            link_->clientSocket().state() == QAbstractSocket::ConnectedState;
 }
 
@@ -174,26 +173,23 @@ void Program::dropLinks(bool listenToo)
 
 void Program::setConnectChecked(bool checked)
 {
-    if (controls_ != &ownControls_) {
+    if (linkBoxesInWindow_) {
         emit connectSet(checked);
         return;
     }
     // A box only runs its handler when its state changes.
-    if (ownControls_.connect == checked)
-        return;
-    ownControls_.connect = checked;
-    link_->CheckBoxConnectClick();
+    if (link_->connectChecked() != checked)
+        link_->CheckBoxConnectClick(checked);
 }
 
 void Program::setListenChecked(bool checked)
 {
-    if (controls_ != &ownControls_) {
+    if (linkBoxesInWindow_) {
         emit listenSet(checked);
         return;
     }
-    if (ownControls_.listen == checked)
-        return;
-    CheckBox2Click(checked);
+    if (link_->listenChecked() != checked)
+        link_->CheckBox2Click(checked);
 }
 
 void Program::moduleBytes(const uint8_t* data, int count)

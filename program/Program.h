@@ -3,8 +3,9 @@
 // the recording, the module bus (HQ-2 model with its stream parser, charts
 // and periodic files; VK8 relay model) and the two timers. The windows own
 // one Program, forward the operator's actions to it and show what it and
-// its models report. Without windows (tests, a headless run) LinkChoice
-// stands in for the "Connection" group.
+// its models report; they tell the connection manager the "Connection"
+// group's choices (link()). Without windows (tests, a headless run) the
+// caller tells it the same.
 #pragma once
 
 #include "alarm/Alarms.h"
@@ -12,7 +13,7 @@
 #include "base/Reporter.h"
 #include "devconfig/DeviceSession.h"
 #include "link/ConnectionManager.h"
-#include "link/LinkControls.h"
+#include "link/LinkListener.h"
 #include "measure/Hq2Model.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/Recording.h"
@@ -34,34 +35,13 @@ class MqttFeed;
 // Every main-window caption starts with this text; the rest is a status.
 inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
 
-// The "Connection" group as plain values, for a program run without windows.
-struct LinkChoice : LinkControls {
-    bool connect = false;
-    bool listen = false;
-    QString port = LinkText::lan;
-    QString host = QStringLiteral("127.0.0.1");
-    QString tcpPort = QStringLiteral("8090");
-    QString speed = QStringLiteral("115200");
-    int page = 0;
-    bool clearSeconds = false;
-
-    bool connectChecked() const override { return connect; }
-    QString portText() const override { return port; }
-    QString hostText() const override { return host; }
-    QString tcpPortText() const override { return tcpPort; }
-    QString speedText() const override { return speed; }
-    int activePage() const override { return page; }
-    bool clearSecondsChecked() const override { return clearSeconds; }
-};
-
 class Program : public QObject,
                 public DeviceSession,
                 private LinkListener,
                 private ParserListener {
     Q_OBJECT
 public:
-    // controls: the window's "Connection" group; null runs on linkChoice().
-    explicit Program(LinkControls* controls = nullptr, QObject* parent = nullptr);
+    explicit Program(QObject* parent = nullptr);
     ~Program() override;
 
     ConnectionManager& link() { return *link_; }
@@ -85,7 +65,11 @@ public:
     // A link that carries the module stream is open: the serial port, or
     // the TCP client while the temperature module page is shown.
     bool moduleLinkOpen();
-    LinkChoice& linkChoice() { return ownControls_; }
+    // A window shows "connect" and "listen": when the program ticks or
+    // unticks one itself, it asks the window (connectSet, listenSet), whose
+    // box then runs its handler as after a click. Without a window the
+    // program runs the handler directly.
+    void setLinkBoxesInWindow(bool inWindow) { linkBoxesInWindow_ = inWindow; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
@@ -119,12 +103,8 @@ public:
     MqttFeed* mqttFeed() { return feed_.get(); }
 
     // Operator actions.
-    void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
-    void CheckBox2Click(bool listen)
-    {
-        ownControls_.listen = listen;
-        link_->CheckBox2Click(listen);
-    }
+    void CheckBoxConnectClick(bool connect) { link_->CheckBoxConnectClick(connect); }
+    void CheckBox2Click(bool listen) { link_->CheckBox2Click(listen); }
     void Button10Click() { link_->Button10Click(); }
     // Switches OUT2 (out2 true) or OUT1 and sends both outputs; returns the
     // new state of the switched output.
@@ -233,8 +213,7 @@ private:
     void scheduleChartRedraw(bool voltage);
     void redrawDueCharts();
 
-    LinkChoice ownControls_;
-    LinkControls* controls_;
+    bool linkBoxesInWindow_ = false;
     OnePerCauseReporter gate_;
     DeviceState state_;
     TemperatureHistory temperatureHistory_;

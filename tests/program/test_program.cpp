@@ -86,9 +86,8 @@ class TestProgram : public QObject {
     // "connect" ticked on the given controller's port.
     std::unique_ptr<QTcpSocket> connectTo(QTcpServer& controller)
     {
-        program_->linkChoice().tcpPort = QString::number(controller.serverPort());
-        program_->linkChoice().connect = true;
-        program_->CheckBoxConnectClick();
+        program_->link().setTcpPort(QString::number(controller.serverPort()));
+        program_->CheckBoxConnectClick(true);
         auto socket = accept(controller);
         if (socket && readExactly(*socket, int(kIdentificationRequest.size())) !=
                           kIdentificationRequest)
@@ -188,7 +187,7 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->link().setTcpPort(QStringLiteral("0"));
         program_->CheckBox2Click(true);
         QVERIFY(program_->link().server().isListening());
         QTcpSocket caller;
@@ -202,8 +201,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(caller.bytesAvailable(), 0);
 
-        program_->linkChoice().connect = false;
-        program_->CheckBoxConnectClick();
+        program_->CheckBoxConnectClick(false);
         program_->toggleOutput(true);
         QCOMPARE(readExactly(caller, 6), bytes("FF 01 01 02 01 03"));
 
@@ -216,7 +214,7 @@ private slots:
     // Without a window the program ticks and unticks "connect" itself: a
     // silent controller is called again, a port that does not open leaves
     // "connect" unticked, and dropping the links unticks both.
-    void theProgramSetsItsOwnLinkChoice()
+    void theProgramTicksItsOwnLinkBoxes()
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
@@ -226,26 +224,24 @@ private slots:
         QTRY_VERIFY(program_->link().deviceAnswered());
         for (int s = 0; s < 16; ++s)
             program_->Timer2Timer();
-        QVERIFY(program_->linkChoice().connect);
+        QVERIFY(program_->link().connectChecked());
         auto again = accept(controller);
         QVERIFY(again);
         QTRY_COMPARE(program_->caption(),
                      captionPrefix + QStringLiteral("OBR-9 device connected"));
         QCOMPARE(readExactly(*again, int(kIdentificationRequest.size())), kIdentificationRequest);
 
-        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->link().setTcpPort(QStringLiteral("0"));
         program_->CheckBox2Click(true);
         program_->dropLinks(true);
-        QVERIFY(!program_->linkChoice().connect);
-        QVERIFY(!program_->linkChoice().listen);
+        QVERIFY(!program_->link().connectChecked());
+        QVERIFY(!program_->link().listenChecked());
         QVERIFY(!program_->link().server().isListening());
 
-        program_->link().setLanChosen(false);
-        program_->linkChoice().port = dir_->filePath("no-such-port");
-        program_->linkChoice().connect = true;
+        program_->link().setPortText(dir_->filePath("no-such-port"));
         memo_.clear();
-        program_->CheckBoxConnectClick();
-        QVERIFY(!program_->linkChoice().connect);
+        program_->CheckBoxConnectClick(true);
+        QVERIFY(!program_->link().connectChecked());
         QCOMPARE(memo_.value(0), LinkText::portOpenFailed);
         QVERIFY(memo_.contains(LinkText::portClosed));
     }
@@ -264,10 +260,8 @@ private slots:
         QDateTime now = kPinned;
         hq2.setClock([&now] { return now; });
         hq2.setChartFolder(dir_->path());
-        program_->link().setLanChosen(false);
-        program_->linkChoice().port = pty.a;
-        program_->linkChoice().connect = true;
-        program_->CheckBoxConnectClick();
+        program_->link().setPortText(pty.a);
+        program_->CheckBoxConnectClick(true);
         QCOMPARE(memo_, (QStringList{LinkText::portOpened, pty.a,
                                      LinkText::speedPrefix + QStringLiteral("115200")}));
         QCOMPARE(program_->link().serialPort().lineSettings.baudRate, 115200);
@@ -320,7 +314,7 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        program_->linkChoice().page = ConnectionManager::kTemperatureModulePage;
+        program_->link().setLanRoute(LanRoute::ModuleBus);
         auto peer = connectTo(controller);
         QVERIFY(peer);
         send(*peer, withModbusCrc(bytes("00 00 00 02") + floatBytes(19.0f) + floatBytes(20.5f) +

@@ -1,5 +1,4 @@
-// What the connection manager needs of the window around it: the controls
-// it reads at the moment of each operation, and the effects it reports.
+// The effects the connection manager reports to its owner.
 #pragma once
 
 #include <QString>
@@ -7,19 +6,6 @@
 #include <cstdint>
 
 namespace obr9 {
-
-// Current texts and states of the "Connection" group and its neighbours.
-class LinkControls {
-public:
-    virtual ~LinkControls() = default;
-    virtual bool connectChecked() const = 0; // CheckBoxConnect
-    virtual QString portText() const = 0;    // ComboBoxPort: "LAN" or a serial port
-    virtual QString hostText() const = 0;    // HostIP
-    virtual QString tcpPortText() const = 0; // EditPort
-    virtual QString speedText() const = 0;   // ComboBoxSpeed
-    virtual int activePage() const = 0;      // PageControl1 index
-    virtual bool clearSecondsChecked() const { return false; } // hidden CheckBox7 "clear"
-};
 
 // Effects of the connection manager, in the order they happen. All default
 // to nothing.
