@@ -106,16 +106,17 @@ void TForm1::connectProgram()
     Program* p = program_.get();
     connect(p, &Program::statusChanged, this, &QWidget::setWindowTitle);
     connect(p, &Program::memoWritten, this, &TForm1::memoLine);
-    connect(p, &Program::serverStatus, label25_, &QLabel::setText);
-    connect(p, &Program::liveTimerCounted, this, [this](int seconds) {
+    ConnectionManager* link = &p->link();
+    connect(link, &ConnectionManager::serverStatusChanged, label25_, &QLabel::setText);
+    connect(link, &ConnectionManager::liveTimerCounted, this, [this](int seconds) {
         label41_->setText(QStringLiteral("LiveTimer=") + QString::number(seconds));
     });
-    connect(p, &Program::secondsCounted, this, [this](int seconds) {
+    connect(link, &ConnectionManager::secondsCounted, this, [this](int seconds) {
         label75_->setText(QStringLiteral("sekundy=") + QString::number(seconds));
     });
     connect(p, &Program::connectSet, checkBoxConnect_, &QCheckBox::setChecked);
     connect(p, &Program::listenSet, checkBox2_, &QCheckBox::setChecked);
-    connect(p, &Program::addressRemembered, this, [this](const QString& host) {
+    connect(link, &ConnectionManager::addressUsed, this, [this](const QString& host) {
         if (hostIP_->findText(host, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
             hostIP_->addItem(host);
     });

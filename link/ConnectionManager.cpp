@@ -121,7 +121,7 @@ void ConnectionManager::connectTcpClient()
     parser_.requestReset();
     listener_.memoLine(portText_);
     listener_.historyRestart();
-    listener_.addressUsed(host);
+    emit addressUsed(host);
 }
 
 ConnectionManager::LinkId ConnectionManager::activeLink() const
@@ -288,10 +288,10 @@ void ConnectionManager::CheckBox2Click(bool listen)
             return;
         server_.setPort(port);
         if (server_.open()) {
-            listener_.serverLabel(LinkText::listening);
+            emit serverStatusChanged(LinkText::listening);
         } else {
             // A port in use must not look like a server waiting for clients.
-            listener_.serverLabel(LinkText::serverIdle);
+            emit serverStatusChanged(LinkText::serverIdle);
             listener_.linkError(QStringLiteral("Cannot listen on port %1: %2")
                                     .arg(port)
                                     .arg(server_.errorString()));
@@ -299,7 +299,7 @@ void ConnectionManager::CheckBox2Click(bool listen)
     } else {
         server_.close();
         listener_.statusCaption(LinkText::notConnected);
-        listener_.serverLabel(LinkText::clientDisconnected);
+        emit serverStatusChanged(LinkText::clientDisconnected);
         forgetAnswer(LinkId::Server);
         if (!connect_)
             setControllerLost(false);
@@ -368,7 +368,7 @@ void ConnectionManager::readRest()
 
 void ConnectionManager::onServerConnection()
 {
-    listener_.serverLabel(LinkText::clientConnected);
+    emit serverStatusChanged(LinkText::clientConnected);
     listener_.statusCaption(LinkText::connected);
     sendIdentificationRequest();
     parser_.setRequestMode(RequestAnswer);
@@ -376,7 +376,7 @@ void ConnectionManager::onServerConnection()
 
 void ConnectionManager::onServerClientDisconnected()
 {
-    listener_.serverLabel(LinkText::clientDisconnected);
+    emit serverStatusChanged(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
     // Only a controller that had answered on the server is missed.
     if (answeredLink_ == LinkId::Server)
@@ -415,7 +415,7 @@ void ConnectionManager::Timer2Timer()
     if (clearSeconds_)
         secondsCounter_ = 0;
     ++secondsCounter_;
-    listener_.secondsShown(secondsCounter_);
+    emit secondsCounted(secondsCounter_);
 
     if (settingsDialogActive_)
         liveTimer_ = 0;
@@ -435,7 +435,7 @@ void ConnectionManager::Timer2Timer()
             reconnecting_ = false;
         }
     }
-    listener_.liveTimerShown(liveTimer_);
+    emit liveTimerCounted(liveTimer_);
 }
 
 // ---- what the parser reported --------------------------------------------

@@ -133,6 +133,11 @@ public:
     bool controllerLinkLost() const { return controllerLost_; }
 
 signals:
+    void serverStatusChanged(const QString& text); // Label25
+    void liveTimerCounted(int seconds);            // Label41, each Timer2 tick
+    void secondsCounted(int seconds);              // Label75, each Timer2 tick
+    // The address just used to connect; the window keeps it in its history.
+    void addressUsed(const QString& host);
     void deviceAnsweredChanged(bool answered);
     void settingsDialogActiveChanged(bool active);
     void temperatureModuleSeenChanged(bool seen);

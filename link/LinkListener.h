@@ -16,9 +16,6 @@ public:
     // The window caption is captionPrefix + status.
     virtual void statusCaption(const QString& status) { (void)status; }
     virtual void memoLine(const QString& line) { (void)line; }   // DebugMemo
-    virtual void serverLabel(const QString& text) { (void)text; } // Label25
-    virtual void liveTimerShown(int seconds) { (void)seconds; }  // Label41
-    virtual void secondsShown(int seconds) { (void)seconds; }    // Label75
 
     // The program sets "connect" itself; the window must run the connect
     // handler again, as a click would.
@@ -31,8 +28,6 @@ public:
     virtual void moduleBytes(const uint8_t* data, int count) { (void)data, (void)count; }
     // Connecting the TCP client restarts the measurement histories.
     virtual void historyRestart() {}
-    // The address just used to connect; the window keeps it in its history.
-    virtual void addressUsed(const QString& host) { (void)host; }
     // The device settings dialog closes (its closing step runs through the
     // manager's deviceSettingsClosed()).
     virtual void closeDeviceSettings() {}

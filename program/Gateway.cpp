@@ -62,7 +62,7 @@ Gateway::Gateway(GatewayOptions options, QObject* parent)
     connect(&p, &Program::temperatureIntervalReported, this, [this](int index) {
         program_->recording().temperatureIntervalIndex = listIndex(index, kTemperatureIntervals);
     });
-    connect(&p, &Program::secondsCounted, this, &Gateway::secondTick);
+    connect(&p.link(), &ConnectionManager::secondsCounted, this, &Gateway::secondTick);
 }
 
 Gateway::~Gateway()

@@ -134,14 +134,10 @@ public:
 signals:
     void statusChanged(const QString& caption); // the whole caption
     void memoWritten(const QString& line);      // DebugMemo
-    void serverStatus(const QString& text);     // Label25
-    void liveTimerCounted(int seconds);         // Label41
-    void secondsCounted(int seconds);           // Label75
     // The program sets "connect" or "listen" itself; the window ticks or
     // unticks the box, and its handler runs as after a click.
     void connectSet(bool checked);
     void listenSet(bool checked);
-    void addressRemembered(const QString& host);
     void settingsAllowed(bool enabled); // Button9
     void deviceSettingsEnded();         // the link went: the settings dialog hides
 
@@ -173,14 +169,10 @@ private:
     // LinkListener
     void statusCaption(const QString& status) override { setStatus(status); }
     void memoLine(const QString& line) override { emit memoWritten(line); }
-    void serverLabel(const QString& text) override { emit serverStatus(text); }
-    void liveTimerShown(int seconds) override { emit liveTimerCounted(seconds); }
-    void secondsShown(int seconds) override { emit secondsCounted(seconds); }
     void setConnectChecked(bool checked) override;
     void setListenChecked(bool checked) override;
     void moduleBytes(const uint8_t* data, int count) override;
     void historyRestart() override { restartHistories(true, true); }
-    void addressUsed(const QString& host) override { emit addressRemembered(host); }
     void settingsButtonEnabled(bool enabled) override { emit settingsAllowed(enabled); }
     void closeDeviceSettings() override { emit deviceSettingsEnded(); }
     void conversionError(const QString& message) override;

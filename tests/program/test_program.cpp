@@ -334,7 +334,7 @@ private slots:
         program_->relayModel().output(3).countdown = 3;
         connect(&program_->hq2(), &Hq2Model::chartFileNameChanged, this, [&] { order << "charts"; });
         connect(&program_->relayModel(), &RelayModel::modeLetterChanged, this, [&] { order << "relays"; });
-        connect(program_.get(), &Program::secondsCounted, this,
+        connect(&program_->link(), &ConnectionManager::secondsCounted, this,
                 [&](int s) { order << QString::number(s); });
         program_->Timer2Timer();
         program_->Timer2Timer();
