@@ -62,10 +62,10 @@ void scan(const V* p, std::size_t n, double& lo, double& hi, bool& gap)
 
 // Points [begin, end) of a column, chunk by chunk.
 template <typename V>
-void scanColumn(const ChunkedColumn<V>& column, std::size_t begin, std::size_t end, double& lo, double& hi,
+void scanColumn(const CompressedColumn<V>& column, std::size_t begin, std::size_t end, double& lo, double& hi,
                 bool& gap)
 {
-    constexpr std::size_t chunk = ChunkedColumn<V>::kChunk;
+    constexpr std::size_t chunk = CompressedColumn<V>::kBlock;
     while (begin < end) {
         const std::size_t stop = std::min(end, (begin / chunk + 1) * chunk);
         scan(column.at(begin), stop - begin, lo, hi, gap);
@@ -84,7 +84,7 @@ void pushSummary(std::vector<S>& level, S value)
 
 // Called with size counting the new point: closes every block it ends.
 template <typename V, typename Levels>
-void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t size, int blockShift, int levelShift)
+void closeBlocks(const CompressedColumn<V>& column, Levels& levels, std::size_t size, int blockShift, int levelShift)
 {
     const std::size_t block = std::size_t(1) << blockShift;
     if (size % block != 0)
@@ -119,7 +119,7 @@ void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t siz
 }
 
 template <typename V, typename Levels>
-void spanOf(const ChunkedColumn<V>& column, const Levels& levels, int blockShift, int levelShift, int begin,
+void spanOf(const CompressedColumn<V>& column, const Levels& levels, int blockShift, int levelShift, int begin,
             int end, double& lo, double& hi, bool& gap)
 {
     const int block = 1 << blockShift;

@@ -2,9 +2,13 @@
 //
 // A point is a Y value, a label (index into the chart's ChartLabels) and a
 // colour; its X value is its index unless a loaded file said otherwise.
-// Stored per point: the Y value as a 32-bit float (4 bytes). Module values
-// arrive as floats, so nothing is lost; the first value a float cannot hold
-// bit for bit (a loaded file, say) turns the series' column into doubles.
+// Y values are floats while every value is one (module values arrive as
+// floats); the first value a float cannot hold bit for bit (a loaded file,
+// say) turns the series' column into doubles. Either column keeps closed
+// blocks of 1024 values compressed (CompressedColumn): readings that repeat
+// or move in sensor steps cost well under a byte, noise no more than raw.
+// Reading a point of a closed block decodes that block, so reads should go
+// in order or through the summaries; a series is read from one thread.
 // Labels are kept as arithmetic runs (label = base + step * offset, step 0
 // or 1): the charting step gives every point of a series the next label of
 // its chart, so a whole history is one run. Colours are kept as runs too: a
@@ -16,6 +20,7 @@
 #pragma once
 
 #include "measure/ChunkedColumn.h"
+#include "measure/CompressedColumn.h"
 
 #include <QString>
 #include <Qt>
@@ -136,8 +141,8 @@ private:
 
     std::size_t size_ = 0;
     bool doubles_ = false;
-    ChunkedColumn<float> yf_;  // while every value is a float
-    ChunkedColumn<double> yd_; // from the first value that is not
+    CompressedColumn<float> yf_;  // while every value is a float
+    CompressedColumn<double> yd_; // from the first value that is not
     std::vector<LabelRun> labelRuns_;
     ChunkedColumn<double> x_; // only once some X differs from its index
     bool ownX_ = false;
