@@ -290,6 +290,31 @@ bool ChartSeries::edgeValues(int level, int begin, int end, double& first, doubl
     return doubles_ ? take(levelsD_) : take(levelsF_);
 }
 
+double ChartSeries::edgeValue(int index, bool last) const
+{
+    const int block = 1 << kBlockShift;
+    if (index % block == 0) {
+        const auto at = std::size_t(index / block - (last ? 1 : 0));
+        if (doubles_ && !levelsD_.empty() && at < levelsD_[0].size())
+            return last ? levelsD_[0][at].last : levelsD_[0][at].first;
+        if (!doubles_ && !levelsF_.empty() && at < levelsF_[0].size())
+            return double(last ? levelsF_[0][at].last : levelsF_[0][at].first);
+    }
+    return y(last ? index - 1 : index);
+}
+
+bool ChartSeries::valueRange(int first, int last, double& lo, double& hi) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, size() - 1);
+    lo = std::numeric_limits<double>::infinity();
+    hi = -std::numeric_limits<double>::infinity();
+    bool gap = false;
+    if (first <= last)
+        span(first, last + 1, lo, hi, gap);
+    return lo <= hi;
+}
+
 uint32_t ChartSeries::pointColour(int i) const
 {
     // The last run that starts at or before i.
@@ -337,8 +362,8 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         // On a long history the points at a run's ends are cache misses
         // each; on the grid the summaries being read have them.
         if (!edgeValues(gridLevel, begin, end, e.first, e.last)) {
-            e.first = y(begin);
-            e.last = y(end - 1);
+            e.first = edgeValue(begin, false);
+            e.last = edgeValue(end, true);
         }
         e.minimum = std::numeric_limits<double>::infinity();
         e.maximum = -std::numeric_limits<double>::infinity();

@@ -85,6 +85,10 @@ public:
         int count = 0;
     };
     void envelope(int first, int last, std::span<Envelope> out) const;
+    // Least and greatest finite Y of points first..last (clamped), from the
+    // summaries: only up to 63 points at each end that no summary covers
+    // are read. False when no finite Y lies there.
+    bool valueRange(int first, int last, double& lo, double& hi) const;
 
     // What a chart file has to store per point.
     bool hasOwnX() const;
@@ -113,6 +117,9 @@ private:
     // First and last value of [begin, end) when both ends lie on the blocks
     // of a summary level and those blocks are summarised.
     bool edgeValues(int level, int begin, int end, double& first, double& last) const;
+    // Y of a run's first point (or, with last, of the point before end),
+    // from a level-0 summary where one begins (ends) there.
+    double edgeValue(int index, bool last) const;
     // Least and greatest finite value and the gap flag of points [begin, end).
     void span(int begin, int end, double& lo, double& hi, bool& gap) const;
 
