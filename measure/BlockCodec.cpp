@@ -140,10 +140,17 @@ void encodeBlock(const Word* values, std::size_t n, std::vector<uint8_t>& out)
 {
     out.clear();
     encodeXor(values, n, out);
-    if (out.size() <= maxBytes(n, sizeof(Word)))
+    // A stream that saves less than a quarter is not worth its decoding,
+    // which is several times slower than raw on a redraw of many points.
+    if (out.size() * 4 <= maxBytes(n, sizeof(Word)) * 3)
         return;
     out.resize(maxBytes(n, sizeof(Word)));
     out[0] = kRaw;
+    if constexpr (std::endian::native == std::endian::little) {
+        if (n > 0)
+            std::memcpy(out.data() + 1, values, n * sizeof(Word));
+        return;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         for (std::size_t b = 0; b < sizeof(Word); ++b)
             out[1 + i * sizeof(Word) + b] = uint8_t(values[i] >> (8 * b));
@@ -199,6 +206,11 @@ bool decodeBlock(const uint8_t* bytes, std::size_t size, std::size_t n, Word* ou
     if (bytes[0] == kRaw) {
         if (size != maxBytes(n, sizeof(Word)))
             return false;
+        if constexpr (std::endian::native == std::endian::little) {
+            if (n > 0)
+                std::memcpy(out, bytes + 1, n * sizeof(Word));
+            return true;
+        }
         for (std::size_t i = 0; i < n; ++i) {
             Word w = 0;
             for (std::size_t b = 0; b < sizeof(Word); ++b)

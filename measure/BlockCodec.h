@@ -10,8 +10,8 @@
 //   1 1 <lead> <len-1> <bits>  a new window: its leading zero count and
 //                          length (5 bits each for floats, 6 for doubles)
 // Bits are packed from the most significant end of each byte. The encoder
-// keeps whichever form is shorter, so noisy values cost one byte a block
-// more than raw ones. Both forms give back the very same bits, NaN payloads
+// keeps the XOR stream only where it saves a quarter or more, so noisy
+// values cost one byte a block more than raw ones. Both forms give back the very same bits, NaN payloads
 // included.
 #pragma once
 
@@ -26,7 +26,7 @@ enum Kind : uint8_t { kRaw = 0, kXor = 1 };
 // Bytes the raw form of n values of a width takes: the most a block costs.
 constexpr std::size_t maxBytes(std::size_t n, std::size_t width) { return 1 + n * width; }
 
-// Replaces out with the shorter encoding of the n values.
+// Replaces out with the encoding of the n values.
 void encode(const uint32_t* values, std::size_t n, std::vector<uint8_t>& out);
 void encode(const uint64_t* values, std::size_t n, std::vector<uint8_t>& out);
 

@@ -1,6 +1,7 @@
 #include "measure/ChartSeries.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -131,9 +132,14 @@ void spanOf(const CompressedColumn<V>& column, const Levels& levels, int blockSh
         i = head;
     }
     while (i + block <= end) {
-        // The largest summarised block that starts at i and ends by end.
+        // The largest summarised block that starts at i and ends by end:
+        // the search starts at the highest level that i's alignment and
+        // the length left allow, so a read costs one step, not one a level.
         bool used = false;
-        for (int level = int(levels.size()) - 1; level >= 0; --level) {
+        const int byAlignment = (std::countr_zero(unsigned(i) | (1u << 30)) - blockShift) / levelShift;
+        const int byLength = (std::bit_width(unsigned(end - i)) - 1 - blockShift) / levelShift;
+        const int top = std::min({int(levels.size()) - 1, byAlignment, byLength});
+        for (int level = top; level >= 0; --level) {
             const int shift = blockShift + level * levelShift;
             const int length = 1 << shift;
             if ((i & (length - 1)) != 0 || i + length > end)

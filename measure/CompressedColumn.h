@@ -1,8 +1,8 @@
 // An append-only column of floats or doubles kept in compressed blocks.
 //
 // Values arrive one at a time into an open block of kBlock values; when it
-// is full it is encoded by blockcodec (XOR stream, or raw when that is
-// shorter) into a heap block of its own, so nothing stored ever moves or is
+// is full it is encoded by blockcodec (XOR stream, or raw when that saves
+// little) into a heap block of its own, so nothing stored ever moves or is
 // copied again. Reading a closed block decodes it whole into a cache of one
 // block; reading on in order costs a decode per kBlock values.
 //
