@@ -8,10 +8,11 @@ namespace obr9::blockcodec {
 
 namespace {
 
+// Writes into room the caller has made.
 class BitWriter {
 public:
-    explicit BitWriter(std::vector<uint8_t>& out)
-        : out_(out)
+    explicit BitWriter(uint8_t* out)
+        : p_(out)
     {
     }
 
@@ -26,12 +27,16 @@ public:
         }
     }
 
-    void finish()
+    // Past the last byte, padding the last one with zero bits.
+    uint8_t* finish()
     {
         if (bits_ > 0)
-            out_.push_back(uint8_t(acc_ << (8 - bits_)));
+            *p_++ = uint8_t(acc_ << (8 - bits_));
         bits_ = 0;
+        return p_;
     }
+
+    uint8_t* at() const { return p_; }
 
 private:
     void put32(uint64_t value, int n)
@@ -40,11 +45,11 @@ private:
         bits_ += n;
         while (bits_ >= 8) {
             bits_ -= 8;
-            out_.push_back(uint8_t(acc_ >> bits_));
+            *p_++ = uint8_t(acc_ >> bits_);
         }
     }
 
-    std::vector<uint8_t>& out_;
+    uint8_t* p_;
     uint64_t acc_ = 0; // the low bits_ bits are pending
     int bits_ = 0;
 };
@@ -101,17 +106,23 @@ constexpr int kWidth = std::numeric_limits<Word>::digits;
 template <typename Word>
 constexpr int kFieldBits = kWidth<Word> == 32 ? 5 : 6;
 
+// The XOR stream of the values into out, or false once it would take
+// more than limit bytes.
 template <typename Word>
-void encodeXor(const Word* values, std::size_t n, std::vector<uint8_t>& out)
+bool encodeXor(const Word* values, std::size_t n, std::vector<uint8_t>& out, std::size_t limit)
 {
-    out.push_back(kXor);
-    if (n == 0)
-        return;
-    BitWriter bits(out);
-    bits.put(values[0], kWidth<Word>);
+    // Room for the stream's worst case, so the writer needs no checks: a
+    // new window costs 2 + 2 fields + the width in bits.
+    out.resize(1 + (std::size_t(kWidth<Word>) + n * (kWidth<Word> + 2 + 2 * kFieldBits<Word>) + 7) / 8 + 8);
+    out[0] = kXor;
+    BitWriter bits(out.data() + 1);
+    if (n > 0)
+        bits.put(values[0], kWidth<Word>);
     int lead = -1; // the window of the last change; none yet
     int trail = 0;
     for (std::size_t i = 1; i < n; ++i) {
+        if (std::size_t(bits.at() - out.data()) > limit)
+            return false;
         const Word x = values[i] ^ values[i - 1];
         if (x == 0) {
             bits.put(0, 1);
@@ -132,17 +143,16 @@ void encodeXor(const Word* values, std::size_t n, std::vector<uint8_t>& out)
         bits.put(uint64_t(length - 1), kFieldBits<Word>);
         bits.put(uint64_t(x >> t), length);
     }
-    bits.finish();
+    out.resize(std::size_t(bits.finish() - out.data()));
+    return out.size() <= limit;
 }
 
 template <typename Word>
 void encodeBlock(const Word* values, std::size_t n, std::vector<uint8_t>& out)
 {
-    out.clear();
-    encodeXor(values, n, out);
     // A stream that saves less than a quarter is not worth its decoding,
     // which is several times slower than raw on a redraw of many points.
-    if (out.size() * 4 <= maxBytes(n, sizeof(Word)) * 3)
+    if (encodeXor(values, n, out, maxBytes(n, sizeof(Word)) * 3 / 4))
         return;
     out.resize(maxBytes(n, sizeof(Word)));
     out[0] = kRaw;

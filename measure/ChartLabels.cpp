@@ -1,6 +1,7 @@
 #include "measure/ChartLabels.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace obr9 {
 
@@ -27,18 +28,18 @@ int clockSecond(QByteArrayView t)
 
 void formatClock(uint32_t second, char* out)
 {
-    const uint32_t field[3] = {second / 3600, second / 60 % 60, second % 60};
-    for (int k = 0; k < 3; ++k) {
-        out[3 * k] = char('0' + field[k] / 10);
-        out[3 * k + 1] = char('0' + field[k] % 10);
-        if (k < 2)
-            out[3 * k + 2] = ':';
-    }
+    const uint32_t h = second / 3600;
+    const uint32_t m = second / 60 % 60;
+    const uint32_t s = second % 60;
+    const char text[8] = {char('0' + h / 10), char('0' + h % 10), ':', char('0' + m / 10),
+                          char('0' + m % 10), ':',       char('0' + s / 10), char('0' + s % 10)};
+    std::memcpy(out, text, sizeof text);
 }
 } // namespace
 
 void ChartLabels::clear()
 {
+    clockIndex_[0] = clockIndex_[1] = kEmpty;
     text_.clear();
     runs_.clear();
     count_ = 1;
@@ -94,10 +95,17 @@ QByteArrayView ChartLabels::bytes(uint32_t index) const
                                [](uint32_t i, const Run& run) { return i < run.first; });
     const Run& run = *std::prev(it);
     if (run.length == 0) {
-        char* text = clock_[flip_];
+        // Readers ask for the same label once a series: made once.
+        for (int k = 0; k < 2; ++k) {
+            if (clockIndex_[k] == index) {
+                flip_ = k; // the next label goes into the other buffer
+                return QByteArrayView(clock_[k], 8);
+            }
+        }
         flip_ ^= 1;
-        formatClock((run.offset + (index - run.first)) % kSecondsADay, text);
-        return QByteArrayView(text, 8);
+        clockIndex_[flip_] = index;
+        formatClock((run.offset + (index - run.first)) % kSecondsADay, clock_[flip_]);
+        return QByteArrayView(clock_[flip_], 8);
     }
     const std::size_t begin = std::size_t(run.offset) + std::size_t(index - run.first) * run.length;
     return QByteArrayView(text_.data() + begin, qsizetype(run.length));

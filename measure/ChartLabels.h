@@ -58,6 +58,7 @@ private:
     std::vector<Run> runs_; // the labels from 1 on
     std::size_t count_ = 1; // the empty label counted
     mutable char clock_[2][8] = {};
+    mutable uint32_t clockIndex_[2] = {kEmpty, kEmpty}; // the labels in clock_
     mutable int flip_ = 0;
 };
 
