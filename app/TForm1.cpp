@@ -402,9 +402,9 @@ void TForm1::showDiagnostics(const ParserDiagnostics& d)
     label24_->setText(DiagnosticTexts::payloadIndex(d));
 }
 
-void TForm1::showSensorKind(int kind)
+void TForm1::showSensorKind(obr9::TemperatureKind kind)
 {
-    const bool eight = kind == EightTemperatureSensor;
+    const bool eight = kind == TemperatureKind::EightTemperatures;
     groupBox2_->resize(groupBox2_->width(), eight ? kTemperatureGroupEight : kTemperatureGroupSingle);
 }
 

@@ -88,7 +88,7 @@ public:
 
     // Recording: one line of the kind's values to its file while any of the
     // three "record" boxes is ticked.
-    void ZapiszDane(const float* values, int kind) { program_->ZapiszDane(values, kind); }
+    void ZapiszDane(const float* values, obr9::RecordKind kind) { program_->ZapiszDane(values, kind); }
     // Temperature redraw of the chart window (the decoder advances the ring).
     void RysujWykres();
 
@@ -140,7 +140,7 @@ private:
     void connectProgram();
     void memoLine(const QString& line);
     void showDiagnostics(const obr9::ParserDiagnostics& d);
-    void showSensorKind(int kind);
+    void showSensorKind(obr9::TemperatureKind kind);
     void showInputsOutputs(const obr9::InputsOutputs& io);
     void showChannel(int channel, const QString& text);
     void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);

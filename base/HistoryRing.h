@@ -1,9 +1,10 @@
 // Measurement history rings of the controller's own sensors.
 //
 // One slot per received frame, 1000 slots a row, one write index shared by
-// all rows. A frame stores its samples at writeIndex; the advance comes after
-// the chart has drawn them. Restarting the ring only restarts the drawing:
-// the samples stay.
+// all rows. A frame stores its samples at writeIndex and then advances the
+// ring; the charts are drawn later (once per socket read), so they start
+// from the frame last stored (newest()), not from writeIndex. Restarting the
+// ring only restarts the drawing: the samples stay.
 #pragma once
 
 #include <array>
@@ -41,8 +42,19 @@ public:
         return sample(row, writeIndex_ == 0 ? kSlots - 1 : writeIndex_ - 1);
     }
 
+    // The frame last stored, as a chart draws it once the ring has moved on:
+    // its slot, and whether the ring had wrapped when it was stored (the
+    // voltage rows round differently from then on). slot is -1 before the
+    // first frame and after a restart.
+    struct Newest {
+        int slot = -1;
+        bool wrapped = false;
+    };
+    Newest newest() const { return newest_; }
+
     void advance()
     {
+        newest_ = {writeIndex_, wrapped_};
         if (++writeIndex_ >= kSlots) {
             writeIndex_ = 0;
             wrapped_ = true;
@@ -54,6 +66,7 @@ public:
     {
         writeIndex_ = 0;
         wrapped_ = false;
+        newest_ = {};
     }
 
 private:
@@ -65,6 +78,7 @@ private:
     std::array<std::array<int32_t, kSlots>, Rows> samples_{};
     int writeIndex_ = 0;
     bool wrapped_ = false;
+    Newest newest_;
 };
 
 // Eight channels in half degrees (v means v x 0.5 degC). A temperature and

@@ -43,7 +43,7 @@ public:
         textChars += t.size() + h.size();
     }
     void voltageShown(const QString& text) override { textChars += text.size(); }
-    void recordValues(const float* values, int count, int) override
+    void recordValues(const float* values, int count, obr9::RecordKind) override
     {
         for (int i = 0; i < count; ++i)
             valueSum += double(values[i]);

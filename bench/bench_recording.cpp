@@ -32,15 +32,15 @@ namespace {
 constexpr double kRequiredLinesPerSecond = 2000;
 
 struct Frame {
-    int kind;
+    obr9::RecordKind kind;
     float values[8];
 };
 
 const Frame kFrames[4] = {
-    {0, {12.6543f}},
-    {3, {5}},
-    {2, {65.5f, 45, 4.5f, 21.5f, 52, 28, 118.5f, 40}},
-    {1, {21.25f, 45.5f}},
+    {obr9::RecordKind::Voltage, {12.6543f}},
+    {obr9::RecordKind::InputsOutputs, {5}},
+    {obr9::RecordKind::EightTemperatures, {65.5f, 45, 4.5f, 21.5f, 52, 28, 118.5f, 40}},
+    {obr9::RecordKind::TemperatureHumidity, {21.25f, 45.5f}},
 };
 
 template <typename Record>
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
         form->timer1().stop();
         form->timer2().stop();
         form->findChild<QCheckBox*>(QStringLiteral("CheckBox4"))->setChecked(true);
-        windowRate = linesPerSecond(lines, [&](const float* values, int kind) {
+        windowRate = linesPerSecond(lines, [&](const float* values, obr9::RecordKind kind) {
             form->ZapiszDane(values, kind);
         });
     }
@@ -109,7 +109,7 @@ int main(int argc, char** argv)
     std::array<QByteArray, 8> names;
     for (int k = 0; k < 8; ++k)
         names[size_t(k)] = "Temp" + QByteArray::number(k + 1);
-    const double recorderRate = linesPerSecond(lines, [&](const float* values, int kind) {
+    const double recorderRate = linesPerSecond(lines, [&](const float* values, obr9::RecordKind kind) {
         recorder.append(values, kind, 2, 0, names);
     });
     QDir::setCurrent(previous);

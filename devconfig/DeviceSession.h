@@ -24,6 +24,9 @@ public:
     // An empty parser call: the firmware upload sends its first block at
     // the start of every call, so this starts it without waiting for bytes.
     virtual void runParserOnce() = 0;
+    // Parses what the links have received so far, in the present request
+    // mode: bytes that came before a frame are not its answer.
+    virtual void takeArrivedBytes() = 0;
 
     // The controller takes up new settings or firmware and restarts. The TCP
     // client goes: graceful lets the frame just written leave first, else it

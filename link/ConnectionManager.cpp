@@ -275,6 +275,16 @@ void ConnectionManager::readLinkIntoParser(Link& link, bool moduleStreamAllowed)
         readRest_.start();
 }
 
+void ConnectionManager::takeArrivedBytes()
+{
+    client_.collectArrived(); // reads a portion through bytesReceived
+    server_.collectArrived();
+    while (client_.bytesAvailable() > 0)
+        readLinkIntoParser(client_, true);
+    while (server_.bytesAvailable() > 0)
+        readLinkIntoParser(server_, false);
+}
+
 void ConnectionManager::readRest()
 {
     // Links closed meanwhile hold nothing to read.

@@ -71,6 +71,9 @@ public:
     void Timer2Timer();
     // The device settings dialog's closing step.
     void deviceSettingsClosed();
+    // Reads and parses everything the sockets have received so far, so that
+    // nothing sent before a frame about to leave is taken for its answer.
+    void takeArrivedBytes();
 
     // "LAN" is chosen in the port box (the TCP client), else a serial port.
     // Set by the page whenever the choice changes; every routing decision

@@ -29,6 +29,9 @@ public:
     // Neither waits for bytes that have not arrived.
     virtual int64_t bytesAvailable() = 0;
     virtual int64_t read(uint8_t* buffer, int64_t maxCount) = 0;
+    // Reports at once (bytesReceived) what the system has received for this
+    // link but not yet announced; never waits. Socket links only.
+    virtual void collectArrived() {}
 
 signals:
     // Bytes arrived (socket links; the serial port is polled instead).

@@ -49,4 +49,11 @@ int64_t TcpClientLink::read(uint8_t* buffer, int64_t maxCount)
     return n > 0 ? n : 0;
 }
 
+void TcpClientLink::collectArrived()
+{
+    // A zero wait reads what the system holds and emits readyRead now.
+    if (canWrite())
+        socket_.waitForReadyRead(0);
+}
+
 } // namespace obr9

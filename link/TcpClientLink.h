@@ -24,6 +24,7 @@ public:
     int64_t write(const uint8_t* data, int length) override;
     int64_t bytesAvailable() override { return socket_.bytesAvailable(); }
     int64_t read(uint8_t* buffer, int64_t maxCount) override;
+    void collectArrived() override;
 
     QTcpSocket& socket() { return socket_; }
 

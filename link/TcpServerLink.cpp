@@ -86,4 +86,13 @@ void TcpServerLink::clientLeft(QTcpSocket* socket)
     emit clientDisconnected();
 }
 
+void TcpServerLink::collectArrived()
+{
+    const QList<QTcpSocket*> clients = clients_; // a read may drop one
+    for (QTcpSocket* socket : clients) {
+        if (clients_.contains(socket) && socket->state() == QAbstractSocket::ConnectedState)
+            socket->waitForReadyRead(0);
+    }
+}
+
 } // namespace obr9

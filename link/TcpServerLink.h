@@ -34,6 +34,7 @@ public:
     int64_t bytesAvailable() override;
     // From the first client that holds bytes.
     int64_t read(uint8_t* buffer, int64_t maxCount) override;
+    void collectArrived() override;
 
     QTcpServer& server() { return server_; }
     int clientCount() const { return int(clients_.size()); }

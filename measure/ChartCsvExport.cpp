@@ -1,7 +1,8 @@
 #include "measure/ChartCsvExport.h"
 
+#include "base/WholeFile.h"
+
 #include <QIODevice>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <vector>
@@ -85,22 +86,12 @@ bool WriteChartCsv(const ChartData& chart, QIODevice& out, QString* error)
 
 bool SaveChartCsv(const ChartData& chart, const QString& path, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (!WriteChartCsv(chart, file, error)) {
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
+    const WholeFileResult result =
+        writeWholeFile(path, [&](QIODevice& file) { return WriteChartCsv(chart, file, error); });
+    // A failed write has said why itself.
+    if (!result.ok() && result.failedAt != WholeFileResult::Write && error)
+        *error = result.fileError;
+    return result.ok();
 }
 
 } // namespace obr9

@@ -1,8 +1,8 @@
 #include "measure/ChartFile.h"
 #include "measure/ChartFileFormat.h"
+#include "base/WholeFile.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace obr9 {
 
@@ -67,24 +67,13 @@ bool ChartFile::write(QIODevice& device, const ChartData& chart, QString* error)
 
 bool ChartFile::save(const QString& path, const ChartData& chart, QString* error)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Cannot create %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    if (!write(file, chart, error)) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = QStringLiteral("Cannot write %1: %2").arg(path, file.errorString());
-        return false;
-    }
-    return true;
+    const WholeFileResult result =
+        writeWholeFile(path, [&](QIODevice& file) { return write(file, chart, error); });
+    if (!result.ok() && error)
+        *error = (result.failedAt == WholeFileResult::Open ? QStringLiteral("Cannot create %1: %2")
+                                                           : QStringLiteral("Cannot write %1: %2"))
+                     .arg(path, result.fileError);
+    return result.ok();
 }
 
 bool ChartFile::read(QByteArrayView bytes, int expectedSeriesCount, ChartData& chart, QString* error,

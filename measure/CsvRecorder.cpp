@@ -33,38 +33,38 @@ char* appendTwoDigits(char* out, int value)
 
 } // namespace
 
-int CsvRecorder::valueCount(int kind)
+int CsvRecorder::valueCount(RecordKind kind)
 {
     switch (kind) {
-    case RecordVoltage:
-    case RecordInputsOutputs:
+    case RecordKind::Voltage:
+    case RecordKind::InputsOutputs:
         return 1;
-    case RecordTemperatureHumidity:
+    case RecordKind::TemperatureHumidity:
         return 2;
-    case RecordEightTemperatures:
+    case RecordKind::EightTemperatures:
         return 8;
     default:
         return 0;
     }
 }
 
-QString CsvRecorder::fileName(int kind)
+QString CsvRecorder::fileName(RecordKind kind)
 {
     switch (kind) {
-    case RecordVoltage:
+    case RecordKind::Voltage:
         return QStringLiteral("voltage.csv");
-    case RecordTemperatureHumidity:
+    case RecordKind::TemperatureHumidity:
         return QStringLiteral("tempum.csv");
-    case RecordEightTemperatures:
+    case RecordKind::EightTemperatures:
         return QStringLiteral("temperatures.csv");
-    case RecordInputsOutputs:
+    case RecordKind::InputsOutputs:
         return QStringLiteral("IO.csv");
     default:
         return {};
     }
 }
 
-QByteArray CsvRecorder::line(const float* values, int kind, const QDateTime& when,
+QByteArray CsvRecorder::line(const float* values, RecordKind kind, const QDateTime& when,
                              int voltageIntervalIndex, int temperatureIntervalIndex)
 {
     const int count = valueCount(kind);
@@ -92,17 +92,17 @@ QByteArray CsvRecorder::line(const float* values, int kind, const QDateTime& whe
     out = appendInt(out, end, time.second());
 
     switch (kind) {
-    case RecordInputsOutputs:
+    case RecordKind::InputsOutputs:
         *out++ = ':';
         out = appendInt(out, end, time.msec());
         break;
-    case RecordVoltage:
+    case RecordKind::Voltage:
         *out++ = ':';
         out = appendInt(out, end, time.msec());
         *out++ = ',';
         out = appendInt(out, end, voltageIntervalIndex);
         break;
-    case RecordEightTemperatures:
+    case RecordKind::EightTemperatures:
         *out++ = ',';
         out = appendInt(out, end, temperatureIntervalIndex);
         break;
@@ -113,11 +113,11 @@ QByteArray CsvRecorder::line(const float* values, int kind, const QDateTime& whe
     return QByteArray(buffer, int(out - buffer));
 }
 
-QByteArray CsvRecorder::header(int kind, const std::array<QByteArray, 8>& channelNames)
+QByteArray CsvRecorder::header(RecordKind kind, const std::array<QByteArray, 8>& channelNames)
 {
-    if (kind == RecordTemperatureHumidity)
+    if (kind == RecordKind::TemperatureHumidity)
         return QByteArrayLiteral("temperature,humidity\n");
-    if (kind != RecordEightTemperatures)
+    if (kind != RecordKind::EightTemperatures)
         return {};
     // Names go in as the controller sent them: a comma in a name is not quoted.
     QByteArray text;
@@ -141,7 +141,7 @@ void CsvRecorder::setClock(Clock clock)
     clock_ = clock ? std::move(clock) : Clock([] { return QDateTime::currentDateTime(); });
 }
 
-QString CsvRecorder::filePath(int kind) const
+QString CsvRecorder::filePath(RecordKind kind) const
 {
     const QString name = fileName(kind);
     if (name.isEmpty() || directory_.isEmpty())
@@ -149,7 +149,7 @@ QString CsvRecorder::filePath(int kind) const
     return directory_ + QLatin1Char('/') + name;
 }
 
-CsvRecorder::Result CsvRecorder::append(const float* values, int kind, int voltageIntervalIndex,
+CsvRecorder::Result CsvRecorder::append(const float* values, RecordKind kind, int voltageIntervalIndex,
                                         int temperatureIntervalIndex,
                                         const std::array<QByteArray, 8>& channelNames)
 {

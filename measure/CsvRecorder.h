@@ -18,6 +18,8 @@
 // single 0x0A.
 #pragma once
 
+#include "protocol/DeviceState.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -32,18 +34,18 @@ public:
     using Clock = std::function<QDateTime()>;
 
     // Values a line of the kind carries (1, 2, 8, 1); 0 for an unknown kind.
-    static int valueCount(int kind);
+    static int valueCount(RecordKind kind);
     // "voltage.csv", "tempum.csv", "temperatures.csv", "IO.csv"; empty for
     // an unknown kind.
-    static QString fileName(int kind);
+    static QString fileName(RecordKind kind);
 
     // The line without its file: values, date, time and the kind's extra
     // fields, ending in "\n". Empty for an unknown kind.
-    static QByteArray line(const float* values, int kind, const QDateTime& when,
+    static QByteArray line(const float* values, RecordKind kind, const QDateTime& when,
                            int voltageIntervalIndex, int temperatureIntervalIndex);
     // The first line of a new file: the eight names joined by "," for kind 2,
     // "temperature,humidity" for kind 1, none (empty) for kinds 0 and 3.
-    static QByteArray header(int kind, const std::array<QByteArray, 8>& channelNames);
+    static QByteArray header(RecordKind kind, const std::array<QByteArray, 8>& channelNames);
 
     // directory: where the files go; empty means the process's current
     // working directory at the moment of each write. clock: the local time
@@ -63,10 +65,10 @@ public:
 
     // Reads the clock once, creates the file with its header when it does
     // not exist, and appends the line. values holds valueCount(kind) floats.
-    Result append(const float* values, int kind, int voltageIntervalIndex,
+    Result append(const float* values, RecordKind kind, int voltageIntervalIndex,
                   int temperatureIntervalIndex, const std::array<QByteArray, 8>& channelNames);
 
-    QString filePath(int kind) const;
+    QString filePath(RecordKind kind) const;
 
 private:
     QString directory_;

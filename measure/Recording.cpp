@@ -9,7 +9,7 @@ Recording::Recording(DisplayFormat& format)
 {
 }
 
-void Recording::ZapiszDane(const float* values, int kind,
+void Recording::ZapiszDane(const float* values, RecordKind kind,
                            const std::array<QByteArray, 8>& channelNames)
 {
     if (!enabled)

@@ -35,7 +35,7 @@ public:
     CsvRecorder& recorder() { return recorder_; }
 
     // values holds CsvRecorder::valueCount(kind) floats.
-    void ZapiszDane(const float* values, int kind, const std::array<QByteArray, 8>& channelNames);
+    void ZapiszDane(const float* values, RecordKind kind, const std::array<QByteArray, 8>& channelNames);
 
 private:
     DisplayFormat& format_;

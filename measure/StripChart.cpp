@@ -30,13 +30,15 @@ int truncated(long double value)
 template <int Rows, typename RowOf>
 std::vector<QPoint> trace(const HistoryRing<Rows>& history, RowOf rowOf)
 {
-    const int newest = history.writeIndex();
-    const int last = history.wrapped() ? HistoryRing<Rows>::kSlots - 1 : newest;
+    const typename HistoryRing<Rows>::Newest newest = history.newest();
+    if (newest.slot < 0)
+        return {};
+    const int last = newest.wrapped ? HistoryRing<Rows>::kSlots - 1 : newest.slot;
     std::vector<QPoint> points;
     points.reserve(size_t(last) + 2);
-    points.emplace_back(kWidth, rowOf(newest));
+    points.emplace_back(kWidth, rowOf(newest.slot));
     for (int i = 0; i <= last; ++i) {
-        int slot = newest - i;
+        int slot = newest.slot - i;
         if (slot < 0)
             slot += HistoryRing<Rows>::kSlots;
         points.emplace_back(kWidth - i, rowOf(slot));
@@ -91,7 +93,7 @@ int voltageRow(int32_t count, bool wrapped)
 
 std::vector<QPoint> voltageTrace(const VoltageHistory& history)
 {
-    const bool wrapped = history.wrapped();
+    const bool wrapped = history.newest().wrapped;
     return trace(history, [&](int slot) { return voltageRow(history.sample(0, slot), wrapped); });
 }
 
@@ -131,7 +133,7 @@ std::array<QString, 6> timeLabels(const TimeSpan& span)
     return labels;
 }
 
-std::array<QString, 6> temperatureLabels(double offset, double range, int temperatureKind,
+std::array<QString, 6> temperatureLabels(double offset, double range, TemperatureKind kind,
                                          const DisplayFormat& format)
 {
     std::array<QString, 6> labels;
@@ -144,7 +146,7 @@ std::array<QString, 6> temperatureLabels(double offset, double range, int temper
         else
             text = format.general(offset + n * (range / 5));
         text += kDegreesCelsius;
-        if (temperatureKind == 1)
+        if (kind == TemperatureKind::TemperatureHumidity)
             text += QStringLiteral(" / %1%").arg(20 * n);
     }
     return labels;

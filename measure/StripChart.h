@@ -2,14 +2,16 @@
 // the history rings lands on a 1000 x 500 image, the grid of the
 // backgrounds, and the texts of the scales beside and under the images.
 //
-// The newest sample (the one at writeIndex) sits at x = 1000 and older ones
-// run to the left one pixel per sample: the trace starts at the newest
-// sample and then visits i = 0 .. writeIndex (or 0 .. 999 once the ring has
-// wrapped) at x = 1000 - i. Nothing is clipped here; points above or below
-// the image simply lie outside it.
+// The newest sample (the frame last stored, HistoryRing::newest()) sits at
+// x = 1000 and older ones run to the left one pixel per sample: the trace
+// starts at the newest sample and then visits i = 0 .. its slot (or 0 .. 999
+// if the ring had wrapped when it was stored) at x = 1000 - i. The rings have
+// moved on by then, so writeIndex is the next, unwritten slot. Nothing is
+// clipped here; points above or below the image simply lie outside it.
 #pragma once
 
 #include "base/HistoryRing.h"
+#include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 
 #include <QPoint>
@@ -43,7 +45,8 @@ inline constexpr std::array<int, 10> kTemperatureGridRows{0,   51,  101, 150, 20
 // row of 500 or more moves up by one, so a zero count lies on row 499.
 int voltageRow(int32_t count, bool wrapped);
 
-// The voltage trace: the start point, then one point per drawn sample.
+// The voltage trace: the start point, then one point per drawn sample;
+// nothing before the first frame.
 std::vector<QPoint> voltageTrace(const VoltageHistory& history);
 
 // The scale of a temperature trace: a sample s (half degrees) is
@@ -79,8 +82,8 @@ std::array<QString, 6> timeLabels(const TimeSpan& span);
 // The temperature scale beside the image, bottom to top: offset + n * step
 // for n = 0 .. 5, step = range / 5 (integer division when both numbers are
 // whole), each followed by "°C"; with the temperature and humidity
-// sensor (kind 1) also " / 0%" .. " / 100%".
-std::array<QString, 6> temperatureLabels(double offset, double range, int temperatureKind,
+// sensor also " / 0%" .. " / 100%".
+std::array<QString, 6> temperatureLabels(double offset, double range, TemperatureKind kind,
                                          const DisplayFormat& format);
 
 // A number the program reads back from one of its own fields. The window

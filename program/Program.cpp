@@ -43,7 +43,7 @@ void Program::startUp(const QString& chartFile)
     link_->settingsDialogActive = false;
     link_->temperatureModuleSeen = false;
     link_->parser().setRequestMode(RequestData);
-    state_.temperatureKind = TemperatureNone;
+    state_.temperatureKind = TemperatureKind::None;
     temperatureHistory_.restart();
     voltageHistory_.restart();
     chartFileName = chartFile;
@@ -82,7 +82,7 @@ void Program::Timer2Timer()
     link_->Timer2Timer();
 }
 
-void Program::ZapiszDane(const float* values, int kind)
+void Program::ZapiszDane(const float* values, RecordKind kind)
 {
     recording_.ZapiszDane(values, kind, state_.channelNames);
 }
@@ -175,7 +175,7 @@ void Program::identificationVersion(uint8_t version)
     emit deviceIdentified(version);
 }
 
-void Program::recordValues(const float* values, int count, int kind)
+void Program::recordValues(const float* values, int count, RecordKind kind)
 {
     if (count >= CsvRecorder::valueCount(kind))
         ZapiszDane(values, kind);

@@ -113,7 +113,7 @@ public:
     void Timer1Timer() { link_->Timer1Timer(); }
     // Chart saves, relay countdown, then the seconds and the live timer.
     void Timer2Timer();
-    void ZapiszDane(const float* values, int kind);
+    void ZapiszDane(const float* values, RecordKind kind);
     // New sampling rates: the old samples were taken at another rate.
     void restartHistories(bool voltage, bool temperature);
 
@@ -121,6 +121,7 @@ public:
     FrameSink& frames() override { return *link_; }
     void setRequestMode(uint8_t mode) override { link_->parser().setRequestMode(mode); }
     void runParserOnce() override;
+    void takeArrivedBytes() override { link_->takeArrivedBytes(); }
     void closeClient(bool graceful) override;
     void dropLinks(bool listenToo) override;
     void setSettingsDialogActive(bool active) override { link_->settingsDialogActive = active; }
@@ -152,7 +153,7 @@ signals:
     void uploadBlockDue();
     void uploadAnswered(bool accepted);
 
-    void sensorKindChanged(int kind);
+    void sensorKindChanged(obr9::TemperatureKind kind);
     void inputsOutputsShown(const obr9::InputsOutputs& io);
     void channelShown(int channel, const QString& name, const QString& text);
     void temperatureHumidityValues(const QString& temperatureText, const QString& humidityText);
@@ -196,7 +197,7 @@ private:
     void readDone() override { redrawDueCharts(); }
 
     // MeasurementListener
-    void temperatureKindChanged(int kind) override { emit sensorKindChanged(kind); }
+    void temperatureKindChanged(TemperatureKind kind) override { emit sensorKindChanged(kind); }
     void inputsOutputsChanged(const InputsOutputs& io) override { emit inputsOutputsShown(io); }
     void temperatureChannelShown(int channel, const QString& name, const QString& text) override
     {
@@ -208,7 +209,7 @@ private:
         emit temperatureHumidityValues(temperatureText, humidityText);
     }
     void voltageShown(const QString& text) override { emit voltageValue(text); }
-    void recordValues(const float* values, int count, int kind) override;
+    void recordValues(const float* values, int count, RecordKind kind) override;
     void temperatureSampleStored() override { scheduleChartRedraw(false); }
     void voltageSampleStored() override { scheduleChartRedraw(true); }
 

@@ -9,18 +9,19 @@
 namespace obr9 {
 
 // Which temperature sensor the controller reported last.
-enum TemperatureKind : int8_t {
-    TemperatureNone = 0,
-    TemperatureHumiditySensor = 1,
-    EightTemperatureSensor = 2,
+enum class TemperatureKind : int8_t {
+    None = 0,
+    TemperatureHumidity = 1,
+    EightTemperatures = 2,
 };
 
-// Recording kinds: the file a decoded frame's line goes to.
-enum RecordKind : int {
-    RecordVoltage = 0,
-    RecordTemperatureHumidity = 1,
-    RecordEightTemperatures = 2,
-    RecordInputsOutputs = 3,
+// Recording kinds: the file a decoded frame's line goes to. Not a sensor
+// kind, though two of the numbers agree.
+enum class RecordKind : int {
+    Voltage = 0,
+    TemperatureHumidity = 1,
+    EightTemperatures = 2,
+    InputsOutputs = 3,
 };
 
 struct DeviceState {
@@ -28,7 +29,7 @@ struct DeviceState {
     std::array<QByteArray, 8> channelNames;  // 8-bit names from the last eight-temperature frame
     bool out1On = false;                     // output of Image2, "OUT1"
     bool out2On = false;                     // output of Image1, "OUT2"
-    int8_t temperatureKind = TemperatureNone;
+    TemperatureKind temperatureKind = TemperatureKind::None;
 };
 
 } // namespace obr9

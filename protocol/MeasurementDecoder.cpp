@@ -73,7 +73,7 @@ void MeasurementDecoder::decode(uint8_t frameType, const uint8_t* payload)
     }
 }
 
-void MeasurementDecoder::switchKind(int8_t kind)
+void MeasurementDecoder::switchKind(TemperatureKind kind)
 {
     if (state_.temperatureKind == kind)
         return;
@@ -94,12 +94,12 @@ void MeasurementDecoder::decodeInputsOutputs(const uint8_t* payload)
     listener().inputsOutputsChanged(io);
 
     const float value = float(io.status);
-    listener().recordValues(&value, 1, RecordInputsOutputs);
+    listener().recordValues(&value, 1, RecordKind::InputsOutputs);
 }
 
 void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
 {
-    switchKind(EightTemperatureSensor);
+    switchKind(TemperatureKind::EightTemperatures);
 
     float recorded[8];
     for (int k = 0; k < 8; ++k) {
@@ -124,9 +124,9 @@ void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
         state_.lastTemperatures[size_t(k)] = value;
     }
 
-    listener().recordValues(recorded, 8, state_.temperatureKind);
-    listener().temperatureSampleStored();
+    listener().recordValues(recorded, 8, RecordKind::EightTemperatures);
     temperatures_.advance();
+    listener().temperatureSampleStored();
 }
 
 const QString& MeasurementDecoder::channelName(int channel, const uint8_t* field)
@@ -145,7 +145,7 @@ const QString& MeasurementDecoder::channelName(int channel, const uint8_t* field
 
 void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
 {
-    switchKind(TemperatureHumiditySensor);
+    switchKind(TemperatureKind::TemperatureHumidity);
 
     const float humidity = le::readFloat(payload);
     const float temperature = le::readFloat(payload + 4);
@@ -162,9 +162,9 @@ void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
     temperatures_.store(1, truncateToInt32(2.0 * double(humidity)));
 
     const float values[2] = {temperature, humidity};
-    listener().recordValues(values, 2, state_.temperatureKind);
-    listener().temperatureSampleStored();
+    listener().recordValues(values, 2, RecordKind::TemperatureHumidity);
     temperatures_.advance();
+    listener().temperatureSampleStored();
 }
 
 void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
@@ -177,9 +177,9 @@ void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
     format_.appendFixed(text, double(volts));
     text += QLatin1Char('V');
     listener().voltageShown(text);
-    listener().recordValues(&volts, 1, RecordVoltage);
-    listener().voltageSampleStored();
+    listener().recordValues(&volts, 1, RecordKind::Voltage);
     voltage_.advance();
+    listener().voltageSampleStored();
 }
 
 } // namespace obr9

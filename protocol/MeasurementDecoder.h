@@ -29,8 +29,8 @@ class MeasurementListener {
 public:
     virtual ~MeasurementListener() = default;
 
-    // First frame of another sensor kind (TemperatureKind).
-    virtual void temperatureKindChanged(int kind) { (void)kind; }
+    // First frame of another sensor kind.
+    virtual void temperatureKindChanged(TemperatureKind kind) { (void)kind; }
     virtual void inputsOutputsChanged(const InputsOutputs& io) { (void)io; }
     // Eight-temperature channel: enable its label and chart box, offer the
     // name to the channel settings dialog, show text ("Boiler=21.5°C").
@@ -45,13 +45,14 @@ public:
     }
     virtual void voltageShown(const QString& text) { (void)text; }
 
-    // ZapiszDane: one recording line of count values of the given RecordKind.
-    virtual void recordValues(const float* values, int count, int kind)
+    // ZapiszDane: one recording line of count values for the file of kind.
+    virtual void recordValues(const float* values, int count, RecordKind kind)
     {
         (void)values, (void)count, (void)kind;
     }
-    // The newest samples sit at the rings' writeIndex; the decoder advances
-    // the ring after these return, whether or not the drawing succeeded.
+    // A frame's samples are stored in their ring, which has then advanced:
+    // they are the ring's newest(). A chart draws them when it gets to it
+    // (after the socket read), not from inside the decoder.
     virtual void temperatureSampleStored() {}
     virtual void voltageSampleStored() {}
 };
@@ -83,7 +84,7 @@ public:
 
 private:
     MeasurementListener& listener();
-    void switchKind(int8_t kind);
+    void switchKind(TemperatureKind kind);
     const QString& channelName(int channel, const uint8_t* field);
 
     DeviceState& state_;

@@ -310,6 +310,8 @@ void TForm3::startUpload(const QString& path)
 
     session_->setChartFile(path);
     label3_->setText(QFileInfo(path).fileName());
+    // A '{' or 'd' the controller sent before the header is no answer to it.
+    session_->takeArrivedBytes();
     upload_->start(data);
     uploadWatch_.start();
     session_->setRequestMode(RequestUpload);

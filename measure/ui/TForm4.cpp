@@ -178,9 +178,9 @@ void TForm4::attachSources(const DeviceState* state, const TemperatureHistory* t
     voltage_ = voltage;
 }
 
-int TForm4::temperatureKind() const
+TemperatureKind TForm4::temperatureKind() const
 {
-    return state_ ? int(state_->temperatureKind) : int(TemperatureNone);
+    return state_ ? state_->temperatureKind : TemperatureKind::None;
 }
 
 std::optional<SC::TemperatureScale> TForm4::typedScale(QString* problem) const
@@ -232,9 +232,9 @@ SC::TemperatureScale TForm4::drawingScale()
     return lastGoodScale_;
 }
 
-void TForm4::showSensorKind(int kind)
+void TForm4::showSensorKind(obr9::TemperatureKind kind)
 {
-    const bool eight = kind == obr9::EightTemperatureSensor;
+    const bool eight = kind == obr9::TemperatureKind::EightTemperatures;
     if (!eight) {
         channelBox(0)->setText(QStringLiteral("Temperature"));
         channelBox(1)->setText(QStringLiteral("Humidtity"));
@@ -281,8 +281,8 @@ void TForm4::redrawVoltage()
 void TForm4::RysujWykres()
 {
     const TemperatureHistory& history = temperatures_ ? *temperatures_ : ownTemperatures_;
-    const int kind = temperatureKind();
-    const int channels = kind == TemperatureHumiditySensor ? 2 : 8;
+    const TemperatureKind kind = temperatureKind();
+    const int channels = kind == TemperatureKind::TemperatureHumidity ? 2 : 8;
 
     QImage image = temperatureBackground_;
     std::optional<SC::TemperatureScale> scale;
@@ -292,7 +292,7 @@ void TForm4::RysujWykres()
         if (!scale)
             scale = drawingScale();
         SC::TemperatureScale channelScale = *scale;
-        if (kind == TemperatureHumiditySensor && c == 1)
+        if (kind == TemperatureKind::TemperatureHumidity && c == 1)
             channelScale = {0, 100}; // humidity: 0 .. 100 % over the full height
         ChartDrawing::drawPolyline(image, SC::temperatureTrace(history, c, channelScale),
                                    ChartDrawing::channelColour(c).rgb());
@@ -314,7 +314,7 @@ void TForm4::setTimeLabels(const std::array<QLabel*, 6>& labels,
 void TForm4::showCharts(const std::array<QString, 8>& channelNames, const QString& voltageItem,
                         const QString& temperatureItem)
 {
-    if (temperatureKind() == EightTemperatureSensor) {
+    if (temperatureKind() == TemperatureKind::EightTemperatures) {
         for (int k = 0; k < 8; ++k)
             checkBoxes_[size_t(k)]->setText(channelNames[size_t(k)]);
         label32_->setText(QStringLiteral("Temperature"));

@@ -61,18 +61,18 @@ public:
     // What the frame decoders report. A new sensor kind renames, shows and
     // hides the channel boxes and swatches and rewrites the scale; a value
     // enables its channel's box and shows in its caption.
-    void showSensorKind(int kind);
+    void showSensorKind(obr9::TemperatureKind kind);
     void showChannel(int channel, const QString& text);
     void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
 
-    // The voltage trace, newest sample (at writeIndex) at x = 1000. Called
-    // after the new sample is stored and before the ring advances.
+    // The voltage trace, the frame last stored at x = 1000. Called once the
+    // read that stored it is done, when the ring has already advanced.
     void redrawVoltage();
     // The temperature traces of the ticked channels (two in temperature and
-    // humidity mode, the humidity on its own 0..100 % scale). The caller
-    // advances the ring afterwards, whatever happens here: a "range" or
-    // "Tmin" that cannot be drawn is reported once and the last good scale
-    // is used.
+    // humidity mode, the humidity on its own 0..100 % scale), drawn like the
+    // voltage. The ring has advanced before this runs, whatever happens
+    // here: a "range" or "Tmin" that cannot be drawn is reported once and
+    // the last good scale is used.
     void RysujWykres();
 
     // The "Charts" button: channel captions from the settings dialog's names
@@ -88,7 +88,7 @@ private:
     void buildVoltageChart(QWidget* content);
     void buildTemperatureChart(QWidget* content);
     void buildChannelList(QWidget* content);
-    int temperatureKind() const;
+    obr9::TemperatureKind temperatureKind() const;
     // Reads the two boxes; nothing when their text cannot be drawn.
     std::optional<obr9::StripChart::TemperatureScale> typedScale(QString* problem) const;
     // The scale to draw with, reporting text that cannot be drawn once.

@@ -76,7 +76,7 @@ private:
 };
 
 // Data lines of a recording file (its header aside).
-int dataLines(const QString& path, int kind)
+int dataLines(const QString& path, obr9::RecordKind kind)
 {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -161,7 +161,8 @@ private slots:
 
         int recorded = 0;
         QStringList perKind;
-        for (int kind = 0; kind < 4; ++kind) {
+        for (int k = 0; k < 4; ++k) {
+            const auto kind = obr9::RecordKind(k);
             const int lines = dataLines(app_.path(obr9::CsvRecorder::fileName(kind)), kind);
             perKind << QStringLiteral("%1: %2").arg(obr9::CsvRecorder::fileName(kind)).arg(lines);
             recorded += lines;

@@ -26,6 +26,7 @@
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <algorithm>
 #include <functional>
@@ -343,6 +344,26 @@ private slots:
         QCOMPARE(app_.reporter.messages.first().text, kUploadDone);
     }
 
+    // A '{' that reached the program before "Upgrade" (not read yet when the
+    // button is clicked) is no answer to the header: the first block waits
+    // for the controller's own answer.
+    void acknowledgementQueuedBeforeUpgradeIsNotTheAnswer()
+    {
+        PeerController peer;
+        openWithPeer(peer, sampleRecord());
+        const QByteArray file = firmware(600);
+        const QString path = writeFile(QStringLiteral("stale.bin"), file);
+        form3_->fileChooser = [&](const QString&) { return path; };
+        peer.socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        peer.send("{");
+        QThread::msleep(50); // on its way in, with no event loop turn to read it
+        click(form3_, "Button3");
+        QCOMPARE(peer.readExactly(8), bytes("FF 09 5A 02 00 00 64 01")); // 602 bytes to come
+        QCOMPARE(peer.readExactly(1, 300), QByteArray());
+        peer.send("{");
+        QCOMPARE(peer.readExactly(264), file.left(264));
+    }
+
     // One frame in flight: the rate is set by the round trip of each block.
     void uploadThroughputOverLoopback()
     {
@@ -455,7 +476,7 @@ private slots:
         peer.send("{");
         QCOMPARE(peer.readExactly(1, 200), QByteArray());
         peer.send(temperatureHumidity(21.5f, 40.0f));
-        QTRY_COMPARE(app_.form->deviceState().temperatureKind, int8_t(TemperatureHumiditySensor));
+        QTRY_COMPARE(app_.form->deviceState().temperatureKind, TemperatureKind::TemperatureHumidity);
         QCOMPARE(app_.reporter.messages.size(), 1);
     }
 

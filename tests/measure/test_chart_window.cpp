@@ -55,21 +55,22 @@ class TestChartWindow : public QObject {
     DisplayFormat format_;
     CollectingReporter reporter_;
 
-    // A voltage frame as the decoder handles it: store, redraw, advance.
+    // A voltage frame as the program handles it: the decoder stores and
+    // advances, the chart is drawn when the read is done.
     void voltageFrame(int count)
     {
         voltage_.store(0, count);
-        form_->redrawVoltage();
         voltage_.advance();
+        form_->redrawVoltage();
     }
 
-    // A temperature frame: samples (half degrees) per channel, redraw, advance.
+    // A temperature frame: samples (half degrees) per channel, then as above.
     void temperatureFrame(std::initializer_list<std::pair<int, int>> samples)
     {
         for (const auto& [channel, sample] : samples)
             temperatures_.store(channel, sample);
-        form_->RysujWykres();
         temperatures_.advance();
+        form_->RysujWykres();
     }
 
     // An item of a list as the operator chooses it: the list opened with a
@@ -91,7 +92,7 @@ private slots:
     void init()
     {
         state_ = DeviceState();
-        state_.temperatureKind = EightTemperatureSensor;
+        state_.temperatureKind = TemperatureKind::EightTemperatures;
         temperatures_ = TemperatureHistory();
         voltage_ = VoltageHistory();
         format_ = DisplayFormat();
@@ -251,7 +252,7 @@ private slots:
 
     void humidityUsesItsOwnScale()
     {
-        state_.temperatureKind = TemperatureHumiditySensor;
+        state_.temperatureKind = TemperatureKind::TemperatureHumidity;
         form_->rangeBox()->setEditText(QStringLiteral("25"));
         form_->tminBox()->setEditText(QStringLiteral("100"));
         // 21 degC and 45 % humidity, in half units.
@@ -277,7 +278,7 @@ private slots:
         QCOMPARE(form_->temperatureScaleLabel(5)->text(), QStringLiteral(u"180\u00B0C"));
 
         // The sensor changes; the labels follow the next choice of "range".
-        state_.temperatureKind = TemperatureHumiditySensor;
+        state_.temperatureKind = TemperatureKind::TemperatureHumidity;
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         pick(form_->rangeBox(), 2); // "100"
@@ -361,7 +362,7 @@ private slots:
         QCOMPARE(form_->findChild<QLabel*>("Label28")->text(), QStringLiteral("0min"));
 
         // No span for the empty item: the temperature scale stays.
-        state_.temperatureKind = TemperatureHumiditySensor;
+        state_.temperatureKind = TemperatureKind::TemperatureHumidity;
         form_->showCharts(names, QStringLiteral("10/s"), QString());
         QCOMPARE(form_->channelBox(0)->text(), QStringLiteral("Temperature"));
         QCOMPARE(form_->channelBox(1)->text(), QStringLiteral("Humidity"));

@@ -56,24 +56,24 @@ private slots:
     void linesOfTheFourKinds()
     {
         const float eight[8] = {21.5f, 22, -0.5f, 23, 24.5f, 20, 19.5f, 18};
-        QCOMPARE(CsvRecorder::line(eight, 2, kDecember, 2, 0),
+        QCOMPARE(CsvRecorder::line(eight, RecordKind::EightTemperatures, kDecember, 2, 0),
                  QByteArray("21.5,22,-0.5,23,24.5,20,19.5,18,20261208,14:3:9,0\n"));
         const float th[2] = {23.4f, 45.1f};
-        QCOMPARE(CsvRecorder::line(th, 1, kDecember, 2, 0), QByteArray("23.4,45.1,20261208,14:3:9\n"));
+        QCOMPARE(CsvRecorder::line(th, RecordKind::TemperatureHumidity, kDecember, 2, 0), QByteArray("23.4,45.1,20261208,14:3:9\n"));
         const float volts = 12.34f;
-        QCOMPARE(CsvRecorder::line(&volts, 0, kDecember, 2, 0),
+        QCOMPARE(CsvRecorder::line(&volts, RecordKind::Voltage, kDecember, 2, 0),
                  QByteArray("12.34,20261208,14:3:9:250,2\n"));
         const float status = 5;
-        QCOMPARE(CsvRecorder::line(&status, 3, kDecember, 2, 0), QByteArray("5,20261208,14:3:9:250\n"));
-        QVERIFY(CsvRecorder::line(&status, 4, kDecember, 2, 0).isEmpty());
+        QCOMPARE(CsvRecorder::line(&status, RecordKind::InputsOutputs, kDecember, 2, 0), QByteArray("5,20261208,14:3:9:250\n"));
+        QVERIFY(CsvRecorder::line(&status, RecordKind(4), kDecember, 2, 0).isEmpty());
     }
 
     void dateIsPaddedAndTimeIsNot()
     {
         const float status = 255;
-        QCOMPARE(CsvRecorder::line(&status, 3, kJanuary, 0, 0), QByteArray("255,20270103,9:5:7:25\n"));
+        QCOMPARE(CsvRecorder::line(&status, RecordKind::InputsOutputs, kJanuary, 0, 0), QByteArray("255,20270103,9:5:7:25\n"));
         const float th[2] = {0, 100};
-        QCOMPARE(CsvRecorder::line(th, 1, QDateTime(QDate(2027, 10, 30), QTime(0, 0, 0, 0)), 0, 0),
+        QCOMPARE(CsvRecorder::line(th, RecordKind::TemperatureHumidity, QDateTime(QDate(2027, 10, 30), QTime(0, 0, 0, 0)), 0, 0),
                  QByteArray("0,100,20271030,0:0:0\n"));
     }
 
@@ -95,22 +95,22 @@ private slots:
     {
         QFETCH(float, value);
         QFETCH(QByteArray, text);
-        QCOMPARE(CsvRecorder::line(&value, 3, kDecember, 0, 0), text + ",20261208,14:3:9:250\n");
+        QCOMPARE(CsvRecorder::line(&value, RecordKind::InputsOutputs, kDecember, 0, 0), text + ",20261208,14:3:9:250\n");
     }
 
     void voltageLineWithNoIntervalChosen()
     {
         const float volts = 0;
-        QCOMPARE(CsvRecorder::line(&volts, 0, kDecember, -1, 3), QByteArray("0,20261208,14:3:9:250,-1\n"));
+        QCOMPARE(CsvRecorder::line(&volts, RecordKind::Voltage, kDecember, -1, 3), QByteArray("0,20261208,14:3:9:250,-1\n"));
     }
 
     void headerOnlyWhenTheFileIsCreated()
     {
         float eight[8] = {21.5f, 22, -0.5f, 23, 24.5f, 20, 19.5f, 18};
-        QVERIFY(recorder_->append(eight, 2, -1, 0, kNames).written);
+        QVERIFY(recorder_->append(eight, RecordKind::EightTemperatures, -1, 0, kNames).written);
         now_ = kJanuary;
         eight[0] = 250; // recorded before any range test
-        QVERIFY(recorder_->append(eight, 2, -1, 5, names({"A", "B"})).written);
+        QVERIFY(recorder_->append(eight, RecordKind::EightTemperatures, -1, 5, names({"A", "B"})).written);
         QCOMPARE(file("temperatures.csv"),
                  QByteArray("Boiler,Return,Out,door,Living room,Hot water,Floor,Flue,Tank\n"
                             "21.5,22,-0.5,23,24.5,20,19.5,18,20261208,14:3:9,0\n"
@@ -121,8 +121,8 @@ private slots:
     void temperatureAndHumidityHeader()
     {
         const float th[2] = {21.25f, 45.5f};
-        recorder_->append(th, 1, 0, 0, kNames);
-        recorder_->append(th, 1, 0, 0, kNames);
+        recorder_->append(th, RecordKind::TemperatureHumidity, 0, 0, kNames);
+        recorder_->append(th, RecordKind::TemperatureHumidity, 0, 0, kNames);
         QCOMPARE(file("tempum.csv"), QByteArray("temperature,humidity\n"
                                                 "21.25,45.5,20261208,14:3:9\n"
                                                 "21.25,45.5,20261208,14:3:9\n"));
@@ -132,8 +132,8 @@ private slots:
     {
         const float volts = 12.5f;
         const float status = 5;
-        recorder_->append(&volts, 0, -1, 0, kNames);
-        recorder_->append(&status, 3, -1, 0, kNames);
+        recorder_->append(&volts, RecordKind::Voltage, -1, 0, kNames);
+        recorder_->append(&status, RecordKind::InputsOutputs, -1, 0, kNames);
         QCOMPARE(file("voltage.csv"), QByteArray("12.5,20261208,14:3:9:250,-1\n"));
         QCOMPARE(file("IO.csv"), QByteArray("5,20261208,14:3:9:250\n"));
     }
@@ -142,7 +142,7 @@ private slots:
     {
         QVERIFY(writeBytes(dir_.filePath("temperatures.csv"), "old header\nold line\n"));
         const float eight[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-        recorder_->append(eight, 2, 0, 1, kNames);
+        recorder_->append(eight, RecordKind::EightTemperatures, 0, 1, kNames);
         QCOMPARE(file("temperatures.csv"),
                  QByteArray("old header\nold line\n1,2,3,4,5,6,7,8,20261208,14:3:9,1\n"));
     }
@@ -150,7 +150,7 @@ private slots:
     void unknownKindWritesNothing()
     {
         const float value = 1;
-        const CsvRecorder::Result result = recorder_->append(&value, 7, 0, 0, kNames);
+        const CsvRecorder::Result result = recorder_->append(&value, RecordKind(7), 0, 0, kNames);
         QVERIFY(!result.written);
         QVERIFY(result.failedFile.isEmpty());
         QVERIFY(QDir(dir_.path()).entryList(QDir::Files).isEmpty());
@@ -160,12 +160,12 @@ private slots:
     {
         QVERIFY(QDir(dir_.path()).mkdir(QStringLiteral("IO.csv")));
         const float status = 1;
-        const CsvRecorder::Result result = recorder_->append(&status, 3, 0, 0, kNames);
+        const CsvRecorder::Result result = recorder_->append(&status, RecordKind::InputsOutputs, 0, 0, kNames);
         QVERIFY(!result.written);
         QCOMPARE(result.failedFile, dir_.filePath("IO.csv"));
         // The other files are not affected.
         const float volts = 1;
-        QVERIFY(recorder_->append(&volts, 0, 0, 0, kNames).written);
+        QVERIFY(recorder_->append(&volts, RecordKind::Voltage, 0, 0, kNames).written);
     }
 
     void emptyDirectoryMeansTheWorkingFolder()
@@ -174,8 +174,8 @@ private slots:
         QDir::setCurrent(dir_.path());
         CsvRecorder recorder({}, [] { return kDecember; });
         const float status = 9;
-        QCOMPARE(recorder.filePath(3), QStringLiteral("IO.csv"));
-        QVERIFY(recorder.append(&status, 3, 0, 0, kNames).written);
+        QCOMPARE(recorder.filePath(RecordKind::InputsOutputs), QStringLiteral("IO.csv"));
+        QVERIFY(recorder.append(&status, RecordKind::InputsOutputs, 0, 0, kNames).written);
         QDir::setCurrent(previous);
         QCOMPARE(file("IO.csv"), QByteArray("9,20261208,14:3:9:250\n"));
     }

@@ -37,10 +37,10 @@ private slots:
     void newestVoltageSampleAtTheRightEdge()
     {
         VoltageHistory ring;
+        QVERIFY(SC::voltageTrace(ring).empty()); // nothing stored yet
         for (int count : {100, 200, 300}) {
             ring.store(0, count);
-            if (count != 300)
-                ring.advance();
+            ring.advance();
         }
         const std::vector<QPoint> points = SC::voltageTrace(ring);
         const std::vector<QPoint> expected = {{1000, SC::voltageRow(300, false)},
@@ -55,11 +55,9 @@ private slots:
         VoltageHistory ring;
         for (int i = 0; i < 1001; ++i) {
             ring.store(0, i % 920);
-            if (i < 1000)
-                ring.advance();
+            ring.advance();
         }
-        QVERIFY(ring.wrapped());
-        QCOMPARE(ring.writeIndex(), 0);
+        QCOMPARE(ring.writeIndex(), 1);
         const std::vector<QPoint> points = SC::voltageTrace(ring);
         QCOMPARE(points.size(), size_t(1001));
         QCOMPARE(points[1], QPoint(1000, SC::voltageRow(1000 % 920, true)));
@@ -75,7 +73,9 @@ private slots:
             ring.advance();
         }
         ring.restart();
+        QVERIFY(SC::voltageTrace(ring).empty());
         ring.store(0, 20);
+        ring.advance();
         QCOMPARE(SC::voltageTrace(ring).size(), size_t(2));
     }
 
@@ -101,6 +101,7 @@ private slots:
         ring.store(2, 20);
         ring.advance();
         ring.store(2, 120);
+        ring.advance();
         const std::vector<QPoint> points = SC::temperatureTrace(ring, 2, {10, 50});
         const std::vector<QPoint> expected = {{1000, 2}, {1000, 2}, {999, 502}};
         QCOMPARE(points, expected);
@@ -174,18 +175,18 @@ private slots:
         const DisplayFormat dot;
         const std::array<QString, 6> eight = {deg("10°C"), deg("20°C"), deg("30°C"),
                                               deg("40°C"), deg("50°C"), deg("60°C")};
-        QCOMPARE(SC::temperatureLabels(10, 50, 2, dot), eight);
+        QCOMPARE(SC::temperatureLabels(10, 50, TemperatureKind::EightTemperatures, dot), eight);
         // Integer division of the range: 27 / 5 = 5.
         const std::array<QString, 6> odd = {deg("-20°C"), deg("-15°C"), deg("-10°C"),
                                             deg("-5°C"),  deg("0°C"),   deg("5°C")};
-        QCOMPARE(SC::temperatureLabels(-20, 27, 2, dot), odd);
+        QCOMPARE(SC::temperatureLabels(-20, 27, TemperatureKind::EightTemperatures, dot), odd);
         const std::array<QString, 6> humidity = {
             deg("0°C / 0%"),   deg("5°C / 20%"),  deg("10°C / 40%"),
             deg("15°C / 60%"), deg("20°C / 80%"), deg("25°C / 100%")};
-        QCOMPARE(SC::temperatureLabels(0, 25, 1, dot), humidity);
+        QCOMPARE(SC::temperatureLabels(0, 25, TemperatureKind::TemperatureHumidity, dot), humidity);
         DisplayFormat comma;
         comma.setDecimalSeparator(QLatin1Char(','));
-        QCOMPARE(SC::temperatureLabels(12.5, 50, 2, comma)[1], QStringLiteral(u"22,5\u00B0C"));
+        QCOMPARE(SC::temperatureLabels(12.5, 50, TemperatureKind::EightTemperatures, comma)[1], QStringLiteral(u"22,5\u00B0C"));
     }
 
     void fieldNumbersTakeEitherSeparator_data()

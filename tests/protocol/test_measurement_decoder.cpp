@@ -19,7 +19,7 @@ public:
         : temperatures(t)
     {
     }
-    void temperatureKindChanged(int kind) override { kinds << kind; }
+    void temperatureKindChanged(TemperatureKind kind) override { kinds << kind; }
     void inputsOutputsChanged(const InputsOutputs& value) override { io = value; }
     void temperatureChannelShown(int channel, const QString& name, const QString& text) override
     {
@@ -32,16 +32,16 @@ public:
         texts[1] = h;
     }
     void voltageShown(const QString& text) override { voltageText = text; }
-    void recordValues(const float* v, int count, int kind) override
+    void recordValues(const float* v, int count, RecordKind kind) override
     {
         recorded = QList<float>(v, v + count);
-        recordKind = kind;
+        recordKind = int(kind);
     }
-    void temperatureSampleStored() override { drawnAt << temperatures.writeIndex(); }
+    void temperatureSampleStored() override { drawnAt << temperatures.newest().slot; }
     void voltageSampleStored() override { ++voltageDraws; }
 
     const TemperatureHistory& temperatures;
-    QList<int> kinds;
+    QList<TemperatureKind> kinds;
     InputsOutputs io;
     std::array<QString, 8> names;
     std::array<QString, 8> texts;
@@ -106,7 +106,7 @@ private slots:
         QVERIFY(f.state.out1On);
         QVERIFY(!f.state.out2On);
         QCOMPARE(f.effects.recorded, QList<float>{5.0f});
-        QCOMPARE(f.effects.recordKind, int(RecordInputsOutputs));
+        QCOMPARE(f.effects.recordKind, int(RecordKind::InputsOutputs));
 
         f.decode(FrameType::InputsOutputs, bytes("FA")); // bits 4..7 ignored
         QVERIFY(f.effects.io.in1Active && f.effects.io.out2On && !f.effects.io.out1On);
@@ -118,7 +118,7 @@ private slots:
         Fixture f;
         f.decode(FrameType::EightTemperatures,
                  ::eightTemperatures({43, -100, 0, 1, -1, 300, -150, 2}, {"Boiler"}));
-        QCOMPARE(f.effects.kinds, QList<int>{EightTemperatureSensor});
+        QCOMPARE(f.effects.kinds, QList<TemperatureKind>{TemperatureKind::EightTemperatures});
         QCOMPARE(f.effects.texts[0], QStringLiteral(u"Boiler=21.5\u00B0C"));
         QCOMPARE(f.effects.texts[1], QStringLiteral(u"T2=-50\u00B0C"));
         QCOMPARE(f.effects.texts[4], QStringLiteral(u"T5=-0.5\u00B0C"));
@@ -129,8 +129,8 @@ private slots:
         QCOMPARE(f.temperatures.sample(6, 0), -150);
         QCOMPARE(f.effects.recorded,
                  (QList<float>{21.5f, -50.0f, 0.0f, 0.5f, -0.5f, 150.0f, -75.0f, 1.0f}));
-        QCOMPARE(f.effects.recordKind, int(RecordEightTemperatures));
-        // Drawn with the new samples at slot 0, then the ring advances.
+        QCOMPARE(f.effects.recordKind, int(RecordKind::EightTemperatures));
+        // Reported once the ring has advanced: the new samples are its newest.
         QCOMPARE(f.effects.drawnAt, QList<int>{0});
         QCOMPARE(f.temperatures.writeIndex(), 1);
 
@@ -192,13 +192,13 @@ private slots:
         Fixture f;
         f.decode(FrameType::EightTemperatures, ::eightTemperatures({}));
         f.decode(FrameType::TemperatureHumidity, floatsLe(45.5f, 21.25f));
-        QCOMPARE(f.effects.kinds, (QList<int>{EightTemperatureSensor, TemperatureHumiditySensor}));
+        QCOMPARE(f.effects.kinds, (QList<TemperatureKind>{TemperatureKind::EightTemperatures, TemperatureKind::TemperatureHumidity}));
         QCOMPARE(f.effects.texts[0], QStringLiteral(u"Temperature=21.25\u00B0C"));
         QCOMPARE(f.effects.texts[1], QStringLiteral("Humidity=45.5%"));
         QCOMPARE(f.temperatures.sample(0, 1), 42);
         QCOMPARE(f.temperatures.sample(1, 1), 91);
         QCOMPARE(f.effects.recorded, (QList<float>{21.25f, 45.5f}));
-        QCOMPARE(f.effects.recordKind, int(RecordTemperatureHumidity));
+        QCOMPARE(f.effects.recordKind, int(RecordKind::TemperatureHumidity));
         QCOMPARE(f.temperatures.writeIndex(), 2);
     }
 
@@ -226,7 +226,7 @@ private slots:
         QCOMPARE(f.voltage.writeIndex(), 1);
         QCOMPARE(f.effects.recorded.size(), 1);
         QCOMPARE(f.effects.recorded[0], float(153.0L / 15.326L));
-        QCOMPARE(f.effects.recordKind, int(RecordVoltage));
+        QCOMPARE(f.effects.recordKind, int(RecordKind::Voltage));
 
         f.decode(FrameType::Voltage, bytes("FF FF"));
         QCOMPARE(f.voltage.sample(0, 1), 65535);
@@ -252,7 +252,7 @@ private slots:
         f.decode(FrameType(7), bytes("01 02 03"));
         f.decode(FrameType::ChannelSettings, bytes("01 02 03"));
         QCOMPARE(f.effects.recordKind, -1);
-        QCOMPARE(f.state.temperatureKind, int8_t(TemperatureNone));
+        QCOMPARE(f.state.temperatureKind, TemperatureKind::None);
     }
 
     void decimalSeparatorFollowsTheFormat()
