@@ -7,6 +7,7 @@
 #include "measure/ui/ModulePage.h"
 #include "measure/ui/TForm4.h"
 #include "measure/ui/TForm5.h"
+#include "mqtt/MqttPublisher.h"
 #include "relay/ui/RelayPage.h"
 #include "widgets/Named.h"
 #include "widgets/PictureBox.h"
@@ -64,30 +65,17 @@ TForm1::TForm1(QWidget* parent)
     auto* driverPage = named(new QWidget, "TabSheet1");
     pageControl1_->addTab(driverPage, QStringLiteral("Driver"));
     relayPage_ = named(new RelayPage(program_->link(), reporter, RelayPictures::forApplication(),
-                                     &program_->relayModel()),
+                                     program_->relayModel()),
                        "TabSheet2");
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
-    modulePage_ = new ModulePage(reporter);
+    modulePage_ = new ModulePage(program_->hq2(), reporter);
     pageControl1_->addTab(modulePage_, QStringLiteral("HQ-2"));
     modulePage_->setDisplayFormat(&program_->displayFormat());
-    modulePage_->setChartFileName(&program_->chartFileName);
-    modulePage_->moduleConnected = [this] {
-        program_->link().temperatureModuleSeen = true;
-        setStatusCaption(QStringLiteral("HQ2 connected"));
-    };
-    modulePage_->relayAnswer = [this](const uint8_t* frame) { relayPage_->applyStateAnswer(frame, 20); };
-    modulePage_->pollIntervalChosen = [this](int milliseconds) { timer1().setInterval(milliseconds); };
-    program_->moduleStreamSink = [this](const uint8_t* data, int count) {
-        // The link forgets the module at each click of "connect"; the next
-        // HQ-2 frame announces it again.
-        if (!program_->link().temperatureModuleSeen)
-            modulePage_->parser().clearTemperatureModuleSeen();
-        modulePage_->parse(data, count);
-    };
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
     buildHiddenControls();
+    buildAlarms();
     connectProgram();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
@@ -99,8 +87,13 @@ TForm1::TForm1(QWidget* parent)
 
 TForm1::~TForm1()
 {
-    // The Program goes first: the last notifications of its links still
-    // reach this window.
+    releaseAlarms();
+    // The pages show the Program's models and go before them; then the
+    // Program, whose links' last notifications still reach this window.
+    delete modulePage_;
+    delete relayPage_;
+    modulePage_ = nullptr;
+    relayPage_ = nullptr;
     program_.reset();
 }
 
@@ -126,8 +119,6 @@ void TForm1::connectProgram()
     });
     connect(p, &Program::settingsAllowed, button9_, &QWidget::setEnabled);
     connect(p, &Program::deviceIdentified, this, [this] { button9_->setEnabled(true); });
-    connect(p, &Program::chartSaveDue, modulePage_, &ModulePage::chartSaveStep);
-    connect(p, &Program::relayCountdownDue, relayPage_, &RelayPage::countdownTick);
     connect(p, &Program::diagnosticsShown, this, &TForm1::showDiagnostics);
     connect(p, &Program::sensorKindChanged, this, &TForm1::showSensorKind);
     connect(p, &Program::inputsOutputsShown, this, &TForm1::showInputsOutputs);
@@ -135,7 +126,6 @@ void TForm1::connectProgram()
             [this](int channel, const QString&, const QString& text) { showChannel(channel, text); });
     connect(p, &Program::temperatureHumidityValues, this, &TForm1::showTemperatureHumidity);
     connect(p, &Program::voltageValue, label18_, &QLabel::setText);
-    connect(p, &Program::temperatureChartDue, this, &TForm1::RysujWykres);
     for (QCheckBox* box : {recordIo_, recordTemperature_, recordVoltage_})
         connect(box, &QCheckBox::toggled, this, &TForm1::updateRecording);
 }
@@ -158,6 +148,7 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
                 });
         connect(p, &Program::temperatureHumidityValues, form4_, &TForm4::showTemperatureHumidity);
         connect(p, &Program::voltageChartDue, form4_, &TForm4::redrawVoltage);
+        connect(p, &Program::temperatureChartDue, form4_, &TForm4::RysujWykres);
     }
     if (form5_) {
         form5_->setHost(this);
@@ -253,9 +244,13 @@ void TForm1::readSettings()
     IniFile ini;
     const bool exists = !path.isEmpty() && ini.load(path);
     rejectedSettings_ = settingsKeys_.load(ini, exists);
+    program_->alarms().loadSettings(ini);
     for (const QString& key : std::as_const(rejectedSettings_))
         memoLine(QStringLiteral("settings: %1 not used").arg(key));
     applyPollRate();
+    // Publishing to the plant's broker when the file has an [MQTT] Host.
+    if (exists)
+        program_->startMqtt(MqttSettings::fromIni(ini));
 }
 
 void TForm1::applyPollRate()
@@ -285,6 +280,7 @@ void TForm1::FormClose()
     IniFile ini;
     ini.load(location.readPath());
     settingsKeys_.save(ini);
+    program_->alarms().saveSettings(ini);
     if (location.save(ini).isEmpty())
         reporter().report({tr("The settings could not be saved to \"%1\" nor to \"%2\".")
                                .arg(location.besideExecutable(), location.perUser()),
@@ -362,8 +358,9 @@ void TForm1::Button12Click()
         return;
     std::array<QString, 8> names;
     for (int k = 0; k < 8; ++k)
-        names[size_t(k)] =
-            form5_ ? form5_->nameField(k)->text() : QStringLiteral("Temp%1").arg(k + 1);
+        names[size_t(k)] = QStringLiteral("Temp%1").arg(k + 1);
+    if (form5_)
+        names = form5_->channelNames();
     form4_->showCharts(names, form5_ ? form5_->voltageItem() : QString(),
                        form5_ ? form5_->temperatureItem() : QString());
 }
@@ -434,12 +431,6 @@ void TForm1::updateRecording()
 {
     program_->recording().enabled = recordTemperature_->isChecked() ||
                                     recordVoltage_->isChecked() || recordIo_->isChecked();
-}
-
-void TForm1::RysujWykres()
-{
-    if (form4_)
-        form4_->RysujWykres();
 }
 
 // ---- channel and sampling settings ----------------------------------------

@@ -24,7 +24,10 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
+class AlarmIndicator;
+class AlarmWindow;
 class PictureBox;
+class TrayNotifier;
 class ModulePage;
 class RelayPage;
 class TForm2;
@@ -78,6 +81,7 @@ public:
     RelayPage* relayPage() const { return relayPage_; }
     ModulePage* modulePage() const { return modulePage_; }
     TForm5* channelSettings() const { return form5_; }
+    AlarmWindow* alarmWindow() const { return alarmWindow_; }
 
     void setStatusCaption(const QString& status) { program_->setStatus(status); }
 
@@ -89,8 +93,6 @@ public:
     // Recording: one line of the kind's values to its file while any of the
     // three "record" boxes is ticked.
     void ZapiszDane(const float* values, obr9::RecordKind kind) { program_->ZapiszDane(values, kind); }
-    // Temperature redraw of the chart window (the decoder advances the ring).
-    void RysujWykres();
 
     // Handlers.
     void CheckBoxConnectClick();
@@ -121,6 +123,12 @@ private:
     void buildConnectionGroup();
     void buildDriverPage(QWidget* page);
     void buildHiddenControls();
+    // The alarm indicator, window and notifier; the table's limits and
+    // names and the HQ-2 readings reach the alarms.
+    void buildAlarms();
+    void applyTableRow(int row);
+    // Before the Program goes: nothing reaches its alarms any more.
+    void releaseAlarms();
     void applyLayout();
     void bindSettings();
     void readSettings();
@@ -185,6 +193,9 @@ private:
     QPushButton* button12_ = nullptr;
     QPushButton* button13_ = nullptr;
     QLabel* label75_ = nullptr;
+    AlarmIndicator* alarmIndicator_ = nullptr;
+    AlarmWindow* alarmWindow_ = nullptr;
+    TrayNotifier* trayNotifier_ = nullptr;
 
     QGroupBox* groupBox1_ = nullptr;
     QGroupBox* groupBox2_ = nullptr;

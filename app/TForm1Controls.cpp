@@ -3,6 +3,8 @@
 // changes size.
 #include "app/TForm1.h"
 
+#include "alarm/ui/AlarmIndicator.h"
+
 #include "widgets/DropDownComboBox.h"
 #include "widgets/Named.h"
 #include "widgets/PictureBox.h"
@@ -191,6 +193,7 @@ void TForm1::applyLayout()
     checkBox1_->move(x, 250);
     debugMemo_->setGeometry(x, 280, 175, h - 324);
     label75_->move(8, h - kBottomMargin + 12);
+    alarmIndicator_->setGeometry(216, h - kBottomMargin + 8, 300, 28);
 }
 
 void TForm1::resizeEvent(QResizeEvent* event)

@@ -79,7 +79,8 @@ int main(int argc, char** argv)
     const QString path = dir.filePath(QStringLiteral("chart.bin"));
 
     PrintingReporter reporter;
-    auto page = std::make_unique<ModulePage>(reporter);
+    Hq2Model hq2(reporter);
+    auto page = std::make_unique<ModulePage>(hq2, reporter);
     page->setFileChooser([&path](bool, const QString&) { return path; });
     page->resize(1000, 640);
     page->PageControl1Resize({1004, 670});
@@ -87,9 +88,9 @@ int main(int argc, char** argv)
     QCoreApplication::processEvents();
 
     auto t = Clock::now();
-    fill(page->temperatureData(), seconds);
+    fill(page->model().temperatureData(), seconds);
     const double filled = millis(t);
-    const ChartData saved = page->temperatureData();
+    const ChartData saved = page->model().temperatureData();
     const double points = double(saved.pointCount());
 
     double saveTotal = 0, saveTurn = 0, loadTotal = 0, loadTurn = 0;
@@ -100,7 +101,7 @@ int main(int argc, char** argv)
     // would on the plant PC.
     page->Button4Click();
     drive(*page, loadTotal, loadTurn);
-    ChartData shown = page->temperatureData();
+    ChartData shown = page->model().temperatureData();
     shown.settings.left = saved.settings.left; // fitted by every redraw
     const bool same = sameChart(shown, saved);
     page.reset();

@@ -59,9 +59,10 @@ int main(int argc, char** argv)
     const int history = argc > 2 ? std::max(100, std::atoi(argv[2])) : 86400;
 
     SilentReporter reporter;
-    ModulePage page(reporter);
+    Hq2Model hq2(reporter);
+    ModulePage page(hq2, reporter);
     QDateTime now(QDate(2026, 12, 8), QTime(0, 0));
-    page.setClock([&now] { return now; });
+    page.model().setClock([&now] { return now; });
     page.resize(1000, 640);
     page.PageControl1Resize({1004, 670});
     page.findChild<RadioGroup*>(QStringLiteral("RadioGroup2"))->setItemIndex(ModulePage::TempAndVolt);
@@ -72,11 +73,11 @@ int main(int argc, char** argv)
     const auto dayStart = Clock::now();
     for (int call = 0; call < history + ModuleStreamParser::kWarmUpCalls; ++call) {
         const std::vector<uint8_t> frames = moduleAnswer(call);
-        page.parse(frames.data(), int(frames.size()));
+        page.model().parse(frames.data(), int(frames.size()));
         now = now.addSecs(1);
     }
     const double rss1 = residentMegabytes();
-    const std::size_t points = page.temperatureData().pointCount() + page.voltageData().pointCount();
+    const std::size_t points = page.model().temperatureData().pointCount() + page.model().voltageData().pointCount();
     std::printf("%d s of history at 1 s: %zu points in %.1f s; resident growth %.1f MB = %.1f bytes per point\n", history, points,
                 millis(dayStart) / 1000.0, rss1 - rss0, (rss1 - rss0) * 1048576.0 / double(points));
 
@@ -90,7 +91,7 @@ int main(int argc, char** argv)
         const std::vector<uint8_t> frames = moduleAnswer(history + i);
         now = now.addSecs(1);
         const auto t = Clock::now();
-        page.parse(frames.data(), int(frames.size()));
+        page.model().parse(frames.data(), int(frames.size()));
         for (ModuleChart* c : charts)
             c->replot(QCustomPlot::rpImmediateRefresh);
         step.push_back(millis(t));
@@ -112,6 +113,6 @@ int main(int argc, char** argv)
     }
     std::printf("full-range redraw of both charts (%d points per series, left axis automatic): median %.1f ms, "
                 "max %.1f ms\n",
-                page.temperatureData().series[0].size(), median(full), *std::max_element(full.begin(), full.end()));
+                page.model().temperatureData().series[0].size(), median(full), *std::max_element(full.begin(), full.end()));
     return 0;
 }

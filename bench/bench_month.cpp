@@ -34,6 +34,7 @@
 // day file holding other than its day.
 #include "base/Reporter.h"
 #include "measure/ChartFile.h"
+#include "measure/Hq2Model.h"
 #include "measure/ModuleCharts.h"
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/ModulePage.h"
@@ -119,10 +120,10 @@ struct Figures {
 
 // Points for the seconds [from, to) of the history, appended as the
 // charting step appends them, the labels made from start + second.
-void appendStraight(ModulePage& page, ReadingKind kind, const QDateTime& start, int64_t from, int64_t to)
+void appendStraight(Hq2Model& model, ReadingKind kind, const QDateTime& start, int64_t from, int64_t to)
 {
-    ChartData& temperatures = page.temperatureData();
-    ChartData& voltages = page.voltageData();
+    ChartData& temperatures = model.temperatureData();
+    ChartData& voltages = model.voltageData();
     const int startSecond = QTime(0, 0).secsTo(start.time());
     for (int64_t t = from; t < to; ++t) {
         const int64_t second = (startSecond + t) % 86400;
@@ -146,14 +147,14 @@ void appendStraight(ModulePage& page, ReadingKind kind, const QDateTime& start, 
 // Module answers for the seconds [from, to), one parser call each, the
 // clock moving a second a call; stepTimes gets each call's wall time and
 // stepCpu its CPU time.
-void feed(ModulePage& page, ReadingKind kind, QDateTime& now, int64_t from, int64_t to,
+void feed(Hq2Model& model, ReadingKind kind, QDateTime& now, int64_t from, int64_t to,
           std::vector<double>* stepTimes = nullptr, std::vector<double>* stepCpu = nullptr)
 {
     for (int64_t t = from; t < to; ++t) {
         const std::vector<uint8_t> frames = benchAnswer(kind, t);
         const auto started = Clock::now();
         const double cpu0 = cpuNow();
-        page.parse(frames.data(), int(frames.size()));
+        model.parse(frames.data(), int(frames.size()));
         if (stepTimes && stepCpu) {
             stepCpu->push_back(cpuNow() - cpu0);
             stepTimes->push_back(millis(started));
@@ -221,9 +222,9 @@ void measurePeriodicSave(ModulePage& page, const QString& folder, const QDateTim
     page.findChild<QCheckBox*>(QStringLiteral("CheckBox8"))->setChecked(true);
     auto t = Clock::now();
     double cpu0 = cpuNow();
-    page.chartSaveStep();
+    page.model().chartSaveStep();
     f.longestStall = {millis(t), cpuNow() - cpu0};
-    while (page.periodicSaveRunning()) {
+    while (page.model().periodicSaveRunning()) {
         t = Clock::now();
         cpu0 = cpuNow();
         QCoreApplication::processEvents();
@@ -240,23 +241,25 @@ void measurePeriodicSave(ModulePage& page, const QString& folder, const QDateTim
     else
         std::fprintf(stderr, "%s\n", qPrintable(error));
     // Points of the last day: 00:00:00 up to the last point, one second before now.
-    f.dayPoints = std::min(page.temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())));
+    f.dayPoints = std::min(page.model().temperatureData().series[0].size(), int(QTime(0, 0).secsTo(now.time())));
     QFile::remove(tempDay);
     QFile::remove(voltDay);
 }
 
 // The whole temperature chart saved by hand and loaded back; the page
 // goes before the load measures.
-void measureManualSaveLoad(std::unique_ptr<ModulePage>& page, const QString& folder, Figures& f)
+void measureManualSaveLoad(std::unique_ptr<ModulePage>& page, std::unique_ptr<Hq2Model>& hq2, const QString& folder,
+                           Figures& f)
 {
     const QString whole = QDir(folder).filePath(QStringLiteral("whole.bin"));
     QString error;
     auto t = Clock::now();
     double cpu0 = cpuNow();
-    if (!ChartFile::save(whole, page->temperatureData(), &error))
+    if (!ChartFile::save(whole, hq2->temperatureData(), &error))
         std::fprintf(stderr, "%s\n", qPrintable(error));
     f.manualSave = {millis(t), cpuNow() - cpu0};
     page.reset();
+    hq2.reset();
     ChartData loaded = makeTemperatureChart();
     t = Clock::now();
     cpu0 = cpuNow();
@@ -272,37 +275,38 @@ Figures run(ReadingKind kind, int history, const QString& folder)
     f.kind = kind;
     f.history = history;
     PrintingReporter reporter;
-    auto page = std::make_unique<ModulePage>(reporter);
+    auto hq2 = std::make_unique<Hq2Model>(reporter);
+    auto page = std::make_unique<ModulePage>(*hq2, reporter);
     const QDateTime end(QDate(2026, 12, 8), QTime(23, 0));
     const QDateTime start = end.addSecs(-history);
     // History seconds that come as frames: the last day's and the minute
     // before it, so that the page sees the day turn.
     const int64_t framed = std::min(history, kLastDay + 60);
     QDateTime now = end.addSecs(-framed - ModuleStreamParser::kWarmUpCalls);
-    page->setClock([&now] { return now; });
-    page->setChartFolder(folder);
+    hq2->setClock([&now] { return now; });
+    hq2->setChartFolder(folder);
     page->resize(1000, 1300);
     page->findChild<RadioGroup*>(QStringLiteral("RadioGroup2"))->setItemIndex(ModulePage::TempAndVolt);
     page->RadioGroup2Click();
 
     const double rss0 = residentMegabytes();
-    appendStraight(*page, kind, start, 0, history - framed);
-    feed(*page, kind, now, history - framed - ModuleStreamParser::kWarmUpCalls, history);
+    appendStraight(*hq2, kind, start, 0, history - framed);
+    feed(*hq2, kind, now, history - framed - ModuleStreamParser::kWarmUpCalls, history);
     const double rss1 = residentMegabytes();
-    const std::size_t points = page->temperatureData().pointCount() + page->voltageData().pointCount();
-    f.bytesPerPoint = double(page->temperatureData().memoryBytes() + page->voltageData().memoryBytes()) / double(points);
+    const std::size_t points = hq2->temperatureData().pointCount() + hq2->voltageData().pointCount();
+    f.bytesPerPoint = double(hq2->temperatureData().memoryBytes() + hq2->voltageData().memoryBytes()) / double(points);
     f.residentPerPoint = (rss1 - rss0) * 1048576.0 / double(points);
 
     page->show();
     measureDrawing(*page, f);
     std::vector<double> steps;
     std::vector<double> stepCpu;
-    feed(*page, kind, now, history, history + kLiveSteps, &steps, &stepCpu);
+    feed(*hq2, kind, now, history, history + kLiveSteps, &steps, &stepCpu);
     f.liveStep = {quantile(steps, 0.5), quantile(stepCpu, 0.5)};
     f.liveStep99 = {quantile(steps, 0.99), quantile(stepCpu, 0.99)};
     measurePeriodicSave(*page, folder, now, f);
     if (history <= 2592000)
-        measureManualSaveLoad(page, folder, f);
+        measureManualSaveLoad(page, hq2, folder, f);
     return f;
 }
 

@@ -10,6 +10,7 @@
 
 #include "measure/ChartData.h"
 #include "measure/ModuleCharts.h"
+#include "measure/ModuleChannelNames.h"
 #include "measure/ModuleStreamParser.h"
 
 #include <algorithm>
@@ -30,8 +31,10 @@ public:
     }
     void channelReading(const ModuleChannelReading& r) override
     {
-        if (r.channel < 0 || r.channel >= ModuleStreamParser::kChannels || r.internalLabel.startsWith(QLatin1String(" = ")) ||
-            r.externalLabel.startsWith(QLatin1String(" = ")))
+        // A label never starts with " = ": a blank name gives the default back.
+        if (r.channel < 0 || r.channel >= ModuleStreamParser::kChannels ||
+            r.externalMissing != (r.external == ModuleStreamParser::kNoExternalSensor) ||
+            names.internalName(r.channel).trimmed().isEmpty() || names.externalName(r.channel).trimmed().isEmpty())
             std::abort();
         ++readings;
     }
@@ -48,6 +51,7 @@ public:
             std::abort();
     }
 
+    ModuleChannelNames names;
     int readings = 0;
     int pointSteps = 0;
 };
@@ -80,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             parser.setChartingPeriod(periods[++period % 3]);
         if (control & 0x80) {
             if (length > 0)
-                parser.setChannelName(data[offset] % 64 - 8, QString::fromLatin1(reinterpret_cast<const char*>(data + offset), qsizetype(length)));
+                harness.names.setName(data[offset] % 64 - 8, QString::fromLatin1(reinterpret_cast<const char*>(data + offset), qsizetype(length)));
             else
                 parser.clearTemperatureModuleSeen();
         }

@@ -1,7 +1,6 @@
 #include "link/ConnectionManager.h"
 
 #include "base/IntegerText.h"
-#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
 #include <algorithm>
@@ -13,13 +12,16 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     : QObject(parent)
     , controls_(controls)
     , listener_(listener)
-    , parser_(this)
 {
     connect(&client_, &TcpClientLink::connecting, this,
             [this] { listener_.statusCaption(LinkText::tryToConnect); });
     connect(&client_, &TcpClientLink::connected, this, &ConnectionManager::onClientConnected);
-    connect(&client_, &TcpClientLink::disconnected, this,
-            [this] { listener_.statusCaption(LinkText::notConnected); });
+    connect(&client_, &TcpClientLink::disconnected, this, [this] {
+        listener_.statusCaption(LinkText::notConnected);
+        // "connect" still ticked: the controller went, not the operator.
+        if (controls_.connectChecked() && lanChosen_)
+            setControllerLost(true);
+    });
     connect(&client_, &Link::bytesReceived, this, [this] { readLinkIntoParser(client_, true); });
     connect(&server_, &TcpServerLink::clientConnected, this,
             &ConnectionManager::onServerConnection);
@@ -88,9 +90,11 @@ void ConnectionManager::Button10Click()
 void ConnectionManager::CheckBoxConnectClick()
 {
     listener_.statusCaption(LinkText::deviceNotConnected);
-    temperatureModuleSeen = false;
+    setTemperatureModuleSeen(false);
 
     if (!controls_.connectChecked()) {
+        if (!reconnecting_)
+            setControllerLost(false);
         disconnect();
         return;
     }
@@ -102,14 +106,12 @@ void ConnectionManager::CheckBoxConnectClick()
 
 void ConnectionManager::connectTcpClient()
 {
-    liveTimer = 0;
+    liveTimer_ = 0;
     const QString host = controls_.hostText();
-    int port = 0;
-    if (!textToInt(controls_.tcpPortText(), port) || port < 0 || port > 65535) {
-        listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
+    quint16 port = 0;
+    if (!tcpPortNumber(port))
         return; // nothing opened; the box stays checked
-    }
-    client_.setTarget(host, quint16(port));
+    client_.setTarget(host, port);
     client_.open();
     parser_.requestReset();
     listener_.memoLine(controls_.portText());
@@ -128,9 +130,9 @@ void ConnectionManager::forgetAnswer(LinkId link)
 {
     if (answeredLink_ != link)
         return;
-    deviceAnswered = false;
+    setDeviceAnswered(false);
     answeredLink_ = LinkId::None;
-    liveTimer = 0;
+    liveTimer_ = 0;
 }
 
 void ConnectionManager::memoSerialLine()
@@ -162,6 +164,7 @@ void ConnectionManager::serialPortGone()
     listener_.memoLine(LinkText::portLost + lostPortName_);
     listener_.statusCaption(LinkText::portLostCaption + lostPortName_);
     serialReopen_.start();
+    setControllerLost(true);
 }
 
 void ConnectionManager::tryReopenSerialPort()
@@ -178,6 +181,15 @@ void ConnectionManager::tryReopenSerialPort()
     serialReopen_.stop();
     listener_.statusCaption(LinkText::deviceNotConnected);
     memoSerialLine();
+    setControllerLost(false);
+}
+
+void ConnectionManager::setControllerLost(bool lost)
+{
+    if (controllerLost_ == lost)
+        return;
+    controllerLost_ = lost;
+    listener_.controllerLinkLost(lost);
 }
 
 void ConnectionManager::disconnect()
@@ -197,7 +209,7 @@ void ConnectionManager::disconnect()
 void ConnectionManager::deviceSettingsClosed()
 {
     // However the dialog closed: the live timer counts again.
-    settingsDialogActive = false;
+    setSettingsDialogActive(false);
     listener_.settingsButtonEnabled(true);
     if (controls_.connectChecked()) {
         parser_.setRequestMode(RequestData);
@@ -208,15 +220,67 @@ void ConnectionManager::deviceSettingsClosed()
     }
 }
 
+bool ConnectionManager::tcpPortNumber(quint16& port)
+{
+    const QString text = controls_.tcpPortText();
+    int number = 0;
+    if (!textToInt(text, number) || number < 0 || number > 65535) {
+        listener_.conversionError(notAnIntegerMessage(text));
+        return false;
+    }
+    port = quint16(number);
+    return true;
+}
+
+// ---- link state ----------------------------------------------------------
+
+void ConnectionManager::setDeviceAnswered(bool answered)
+{
+    if (deviceAnswered_ == answered)
+        return;
+    deviceAnswered_ = answered;
+    emit deviceAnsweredChanged(answered);
+}
+
+void ConnectionManager::setSettingsDialogActive(bool active)
+{
+    if (settingsDialogActive_ == active)
+        return;
+    settingsDialogActive_ = active;
+    emit settingsDialogActiveChanged(active);
+}
+
+void ConnectionManager::setTemperatureModuleSeen(bool seen)
+{
+    if (temperatureModuleSeen_ == seen)
+        return;
+    temperatureModuleSeen_ = seen;
+    emit temperatureModuleSeenChanged(seen);
+}
+
+void ConnectionManager::resetLinkState()
+{
+    setDeviceAnswered(false);
+    liveTimer_ = 0;
+    setSettingsDialogActive(false);
+    setTemperatureModuleSeen(false);
+}
+
+void ConnectionManager::closeClient(bool graceful)
+{
+    if (graceful)
+        client_.closeGracefully();
+    else
+        client_.close();
+}
+
 void ConnectionManager::CheckBox2Click(bool listen)
 {
     if (listen) {
-        int port = 0;
-        if (!textToInt(controls_.tcpPortText(), port) || port < 0 || port > 65535) {
-            listener_.conversionError(notAnIntegerMessage(controls_.tcpPortText()));
+        quint16 port = 0;
+        if (!tcpPortNumber(port))
             return;
-        }
-        server_.setPort(quint16(port));
+        server_.setPort(port);
         if (server_.open()) {
             listener_.serverLabel(LinkText::listening);
         } else {
@@ -231,6 +295,8 @@ void ConnectionManager::CheckBox2Click(bool listen)
         listener_.statusCaption(LinkText::notConnected);
         listener_.serverLabel(LinkText::clientDisconnected);
         forgetAnswer(LinkId::Server);
+        if (!controls_.connectChecked())
+            setControllerLost(false);
     }
     parser_.requestReset();
 }
@@ -306,6 +372,9 @@ void ConnectionManager::onServerClientDisconnected()
 {
     listener_.serverLabel(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
+    // Only a controller that had answered on the server is missed.
+    if (answeredLink_ == LinkId::Server)
+        setControllerLost(true);
     forgetAnswer(LinkId::Server);
 }
 
@@ -338,88 +407,37 @@ void ConnectionManager::Timer1Timer()
 void ConnectionManager::Timer2Timer()
 {
     if (controls_.clearSecondsChecked())
-        secondsCounter = 0;
-    ++secondsCounter;
-    listener_.secondsShown(secondsCounter);
+        secondsCounter_ = 0;
+    ++secondsCounter_;
+    listener_.secondsShown(secondsCounter_);
 
-    if (settingsDialogActive)
-        liveTimer = 0;
+    if (settingsDialogActive_)
+        liveTimer_ = 0;
     // Only the link that carried the answer is watched: a controller that
     // answered over TCP says nothing about the RS-485 bus.
-    if (deviceAnswered && answeredLink_ == activeLink())
-        ++liveTimer;
-    if (liveTimer > kIdentificationRepeatAfter)
+    if (deviceAnswered_ && answeredLink_ == activeLink())
+        ++liveTimer_;
+    if (liveTimer_ > kIdentificationRepeatAfter)
         Button10Click();
-    if (liveTimer > kReconnectAfter) {
+    if (liveTimer_ > kReconnectAfter) {
         listener_.statusCaption(LinkText::timeOut);
+        setControllerLost(true);
         if (controls_.connectChecked()) {
+            reconnecting_ = true;
             listener_.setConnectChecked(false);
             listener_.setConnectChecked(true);
+            reconnecting_ = false;
         }
     }
-    listener_.liveTimerShown(liveTimer);
+    listener_.liveTimerShown(liveTimer_);
 }
 
-// ---- parser events -------------------------------------------------------
+// ---- what the parser reported --------------------------------------------
 
-void ConnectionManager::parserDiagnostics(const ParserDiagnostics& d)
+void ConnectionManager::deviceIdentified()
 {
-    listenerOr(parserListener_).parserDiagnostics(d);
-}
-
-void ConnectionManager::uploadStep()
-{
-    listenerOr(parserListener_).uploadStep();
-}
-
-void ConnectionManager::bytesReceived()
-{
-    liveTimer = 0;
-    listenerOr(parserListener_).bytesReceived();
-}
-
-void ConnectionManager::readDone()
-{
-    listenerOr(parserListener_).readDone();
-}
-
-void ConnectionManager::dataFrame(uint8_t type, const uint8_t* payload, int length)
-{
-    listenerOr(parserListener_).dataFrame(type, payload, length);
-}
-
-void ConnectionManager::identificationVersion(uint8_t version)
-{
-    deviceAnswered = true;
+    setDeviceAnswered(true);
     answeredLink_ = readingFrom_ != LinkId::None ? readingFrom_ : activeLink();
-    listenerOr(parserListener_).identificationVersion(version);
-}
-
-void ConnectionManager::voltageIntervalIndex(uint8_t index)
-{
-    listenerOr(parserListener_).voltageIntervalIndex(index);
-}
-
-void ConnectionManager::temperatureIntervalIndex(uint8_t index)
-{
-    listenerOr(parserListener_).temperatureIntervalIndex(index);
-}
-
-void ConnectionManager::loginRefused()
-{
-    listenerOr(parserListener_).loginRefused();
-}
-
-void ConnectionManager::settingsRecordReceived(const uint8_t* record, int size)
-{
-    settingsDialogActive = true;
-    listenerOr(parserListener_)
-        .settingsRecordReceived(record, size);
-}
-
-void ConnectionManager::uploadAcknowledged(bool accepted)
-{
-    listenerOr(parserListener_).uploadAcknowledged(accepted);
 }
 
 } // namespace obr9

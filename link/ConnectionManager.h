@@ -24,7 +24,7 @@
 
 namespace obr9 {
 
-class ConnectionManager : public QObject, public FrameSink, private ParserListener {
+class ConnectionManager : public QObject, public FrameSink {
     Q_OBJECT
 public:
     static constexpr int kTemperatureModulePage = 2;
@@ -42,8 +42,6 @@ public:
                       QObject* parent = nullptr);
     ~ConnectionManager() override;
 
-    // Events of the parser that the window shows (data frames, answers).
-    void setParserListener(ParserListener* listener) { parserListener_ = listener; }
     void setReporter(Reporter* reporter) { parser_.setReporter(reporter); }
     // Address the listening server binds; any address by default, since the
     // controller connects from the plant network.
@@ -53,7 +51,6 @@ public:
     TCOMSocket& serialPort() { return serial_.port(); }
     QTcpSocket& clientSocket() { return client_.socket(); }
     QTcpServer& server() { return server_.server(); }
-    int serverClientCount() const { return server_.clientCount(); }
 
     using FrameSink::SendFrame;
     void SendFrame(const uint8_t* data, int length) override;
@@ -71,6 +68,9 @@ public:
     void Timer2Timer();
     // The device settings dialog's closing step.
     void deviceSettingsClosed();
+    // Ends the TCP client's connection: graceful lets what was written
+    // leave first (the settings frame before the controller restarts).
+    void closeClient(bool graceful);
     // Reads and parses everything the sockets have received so far, so that
     // nothing sent before a frame about to leave is taken for its answer.
     void takeArrivedBytes();
@@ -81,24 +81,52 @@ public:
     void setLanChosen(bool lan) { lanChosen_ = lan; }
     bool lanChosen() const { return lanChosen_; }
 
-    // Link state.
-    int liveTimer = 0;
-    bool deviceAnswered = false;
-    bool settingsDialogActive = false;
-    bool temperatureModuleSeen = false;
-    int secondsCounter = 0;
+    // Link state. liveTimer: seconds since the answering controller last
+    // sent a byte; deviceAnswered: an identification answer came on the
+    // link now watched; settingsDialogActive: the device settings record
+    // arrived and the dialog holds the link (the live timer stays 0);
+    // temperatureModuleSeen: an HQ-2 frame came since the last connect click.
+    int liveTimer() const { return liveTimer_; }
+    bool deviceAnswered() const { return deviceAnswered_; }
+    bool settingsDialogActive() const { return settingsDialogActive_; }
+    bool temperatureModuleSeen() const { return temperatureModuleSeen_; }
+    int secondsCounter() const { return secondsCounter_; }
+    void setSettingsDialogActive(bool active);
+    void setTemperatureModuleSeen(bool seen);
+    // What the parser's owner reports of the bytes read: any byte restarts
+    // the live timer; an identification answer marks the link it came on
+    // as the one to watch.
+    void bytesArrived()
+    {
+        liveTimer_ = 0;
+        setControllerLost(false);
+    }
+    void deviceIdentified();
+    // A fresh start: no device, no module, no dialog, the live timer at 0.
+    void resetLinkState();
 
-    // The link whose controller set deviceAnswered; only that link, while it
-    // is the one frames go to, counts the live timer up.
+    // Only the link whose controller set deviceAnswered, while it is the one
+    // frames go to, counts the live timer up.
     enum class LinkId { None, Client, Server, Serial };
-    LinkId answeredLink() const { return answeredLink_; }
     // Where SendFrame writes at this moment.
     LinkId activeLink() const;
     // A serial port that went away while "connect" stayed ticked; reopened
     // every kSerialReopenIntervalMs until the device is back.
     bool serialPortLost() const { return serialReopen_.isActive(); }
 
+    // The controller link is down against the operator's wish.
+    bool controllerLinkLost() const { return controllerLost_; }
+
+signals:
+    void deviceAnsweredChanged(bool answered);
+    void settingsDialogActiveChanged(bool active);
+    void temperatureModuleSeenChanged(bool seen);
+
 private:
+    void setDeviceAnswered(bool answered);
+    // The TCP port text as a port number; a conversion error reported.
+    bool tcpPortNumber(quint16& port);
+    void setControllerLost(bool lost);
     void serialPortGone();
     void tryReopenSerialPort();
     void forgetAnswer(LinkId link);
@@ -115,22 +143,8 @@ private:
     void readRest();
     void memoSerialLine();
 
-    // ParserListener: link state first, then the window.
-    void parserDiagnostics(const ParserDiagnostics& d) override;
-    void uploadStep() override;
-    void bytesReceived() override;
-    void readDone() override;
-    void dataFrame(uint8_t type, const uint8_t* payload, int length) override;
-    void identificationVersion(uint8_t version) override;
-    void voltageIntervalIndex(uint8_t index) override;
-    void temperatureIntervalIndex(uint8_t index) override;
-    void loginRefused() override;
-    void settingsRecordReceived(const uint8_t* record, int size) override;
-    void uploadAcknowledged(bool accepted) override;
-
     LinkControls& controls_;
     LinkListener& listener_;
-    ParserListener* parserListener_ = nullptr;
     ReceiveParser parser_;
     SerialLink serial_;
     TcpClientLink client_;
@@ -143,6 +157,14 @@ private:
     QTimer serialReopen_;
     QString lostPortName_;
     bool lanChosen_ = true;
+    int liveTimer_ = 0;
+    bool deviceAnswered_ = false;
+    bool settingsDialogActive_ = false;
+    bool temperatureModuleSeen_ = false;
+    int secondsCounter_ = 0;
+    bool controllerLost_ = false;
+    // The live timer's own disconnect and reconnect: the loss stays.
+    bool reconnecting_ = false;
 };
 
 } // namespace obr9

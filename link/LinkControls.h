@@ -55,6 +55,10 @@ public:
     virtual void conversionError(const QString& message) { (void)message; }
     // A link that could not be opened although the operator asked for it.
     virtual void linkError(const QString& message) { (void)message; }
+    // The controller link went against the operator's wish ("Time Out", a
+    // dropped connection, a vanished serial port: true) or is back, or is no
+    // longer wanted (false). Told on changes only.
+    virtual void controllerLinkLost(bool lost) { (void)lost; }
 };
 
 } // namespace obr9

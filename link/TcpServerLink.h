@@ -37,7 +37,6 @@ public:
     void collectArrived() override;
 
     QTcpServer& server() { return server_; }
-    int clientCount() const { return int(clients_.size()); }
 
 signals:
     void clientConnected();

@@ -64,6 +64,12 @@ QString CsvRecorder::fileName(RecordKind kind)
     }
 }
 
+QByteArray CsvRecorder::number(float value)
+{
+    char buffer[32];
+    return QByteArray(buffer, int(appendFloat(buffer, buffer + sizeof buffer, value) - buffer));
+}
+
 QByteArray CsvRecorder::line(const float* values, RecordKind kind, const QDateTime& when,
                              int voltageIntervalIndex, int temperatureIntervalIndex)
 {

@@ -39,6 +39,9 @@ public:
     // an unknown kind.
     static QString fileName(RecordKind kind);
 
+    // One value as the lines carry it ("23.5", "-0.5", "1.23457e+06").
+    static QByteArray number(float value);
+
     // The line without its file: values, date, time and the kind's extra
     // fields, ending in "\n". Empty for an unknown kind.
     static QByteArray line(const float* values, RecordKind kind, const QDateTime& when,

@@ -25,19 +25,13 @@ struct ModuleStreamStatistics {
 inline const QString kChecksumGoodText = QStringLiteral("suma ok");
 inline const QString kChecksumBadText = QStringLiteral("suma zla");
 
-// One good temperature-module frame, decoded and put into words.
+// One good temperature-module frame, decoded: degrees Celsius and volts.
 struct ModuleChannelReading {
     int channel = 0; // 0..15
     float internal = 0;
     float external = 0; // -900.0 exactly: no external sensor fitted
     float volts = 0;
     bool externalMissing = false;
-
-    QString internalText; // "21.50"
-    QString externalText; // "N/A" when missing
-    QString voltageText;
-    QString internalLabel; // channel name + " = " + internalText
-    QString externalLabel;
 };
 
 // The end of every parser call.

@@ -47,23 +47,6 @@ std::optional<std::chrono::milliseconds> ModuleStreamParser::periodFromText(cons
     return std::nullopt;
 }
 
-QString ModuleStreamParser::valueText(float value, const DisplayFormat* format)
-{
-    static const DisplayFormat plain;
-    const DisplayFormat& f = format ? *format : plain;
-    QString text = f.fixed(double(value), 7, 2);
-    if (text.contains(QLatin1Char('E')) || text.contains(QLatin1Char('N')))
-        return text; // exponent form, NAN, INF: nothing to group
-    const QChar group = f.decimalSeparator() == QLatin1Char('.') ? QLatin1Char(',') : QChar(0x00A0);
-    qsizetype end = text.indexOf(f.decimalSeparator());
-    if (end < 0)
-        end = text.size();
-    const qsizetype begin = text.startsWith(QLatin1Char('-')) ? 1 : 0;
-    for (qsizetype at = end - 3; at > begin; at -= 3)
-        text.insert(at, group);
-    return text;
-}
-
 void ModuleStreamParser::parse(const uint8_t* data, int count)
 {
     ModuleStreamListener& listener = listenerOr(listener_);
@@ -102,7 +85,7 @@ void ModuleStreamParser::frameComplete()
     if (frame_[3] == kKindTemperature)
         channelFrame();
     else if (frame_[3] == kKindRelayState)
-        listener.relayStateAnswer(frame_.data());
+        (relayListener_ ? *relayListener_ : listener).relayStateAnswer(frame_.data());
 }
 
 void ModuleStreamParser::channelFrame()
@@ -127,11 +110,6 @@ void ModuleStreamParser::channelFrame()
     r.volts = float(double(count) * kVoltsPerCount);
     r.externalMissing = r.external == kNoExternalSensor;
 
-    r.internalText = valueText(r.internal, format_);
-    r.externalText = r.externalMissing ? QStringLiteral("N/A") : valueText(r.external, format_);
-    r.voltageText = valueText(r.volts, format_);
-    r.internalLabel = names_.internalName(ch) + QLatin1String(" = ") + r.internalText;
-    r.externalLabel = names_.externalName(ch) + QLatin1String(" = ") + r.externalText;
 
     readings_[std::size_t(2 * ch)] = r.internal;
     readings_[std::size_t(2 * ch + 1)] = r.external;

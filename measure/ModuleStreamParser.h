@@ -16,9 +16,7 @@
 // the charting period allows (see setChartingPeriod).
 #pragma once
 
-#include "measure/ModuleChannelNames.h"
 #include "measure/ModuleStreamListener.h"
-#include "protocol/DisplayFormat.h"
 
 #include <QDateTime>
 
@@ -47,8 +45,8 @@ public:
     explicit ModuleStreamParser(ModuleStreamListener* listener = nullptr);
 
     void setListener(ModuleStreamListener* listener) { listener_ = listener; }
-    // Number texts follow this format's decimal separator; null: ".".
-    void setDisplayFormat(const DisplayFormat* format) { format_ = format; }
+    // Relay state answers (kind 1) go here when set, else to the listener.
+    void setRelayListener(ModuleStreamListener* listener) { relayListener_ = listener; }
     // Local wall-clock time; QDateTime::currentDateTime when not set.
     void setClock(Clock clock) { clock_ = std::move(clock); }
     // The charts the step appends to (32 and 16 series); null: none. Series
@@ -66,11 +64,6 @@ public:
     // "1 sec", "10sec", "60sec" (also "1", "10", "60"); nullopt otherwise.
     static std::optional<std::chrono::milliseconds> periodFromText(const QString& text);
 
-    // k as in ModuleChannelNames: 0..15 internal, 16..31 external,
-    // 32..47 voltage channel names.
-    void setChannelName(int k, const QString& name) { names_.setName(k, name); }
-    const ModuleChannelNames& channelNames() const { return names_; }
-
     // One call: count bytes of data (count 0 runs only the charting step).
     void parse(const uint8_t* data, int count);
 
@@ -85,11 +78,6 @@ public:
     // moduleReadings: int0, ext0, int1, ext1, ... and volts per channel.
     const std::array<float, 2 * kChannels>& readings() const { return readings_; }
     const std::array<float, kChannels>& volts() const { return volts_; }
-    const std::array<float, 2 * kChannels>& lastGoodReadings() const { return lastGood_; }
-
-    // "21.50": two decimals, at most seven significant digits, thousands
-    // grouped ("," with the "." separator, a no-break space with ",").
-    static QString valueText(float value, const DisplayFormat* format);
 
 private:
     void frameComplete();
@@ -98,11 +86,10 @@ private:
     bool pointsDue(const QDateTime& now);
 
     ModuleStreamListener* listener_;
-    const DisplayFormat* format_ = nullptr;
+    ModuleStreamListener* relayListener_ = nullptr;
     Clock clock_;
     ChartData* temperatureChart_ = nullptr;
     ChartData* voltageChart_ = nullptr;
-    ModuleChannelNames names_;
 
     std::array<uint8_t, kFrameSize> frame_{};
     int fill_ = 0;

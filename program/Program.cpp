@@ -1,5 +1,6 @@
 #include "program/Program.h"
 
+#include "program/MqttFeed.h"
 #include "protocol/Frames.h"
 
 #include <utility>
@@ -15,9 +16,18 @@ Program::Program(LinkControls* controls, QObject* parent)
     decoder_.setListener(this);
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setMemo([this](const QString& line) { emit memoWritten(line); });
+    alarms_.setReporter(&gate_);
+    connect(&hq2_, &Hq2Model::channelRead, &alarms_, [this](const ModuleChannelReading& r) {
+        alarms_.engine().reading(r.channel, r.internal, r.external);
+    });
     link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
-    link_->setParserListener(this);
+    link_->parser().setListener(this);
     link_->setReporter(&gate_);
+    hq2_.setRelayListener(&relayAnswers_);
+    connect(&hq2_, &Hq2Model::moduleConnected, this, &Program::hq2Connected);
+    connect(&hq2_, &Hq2Model::chartingPeriodChanged, &timer1_,
+            qOverload<int>(&QTimer::setInterval));
     connect(&timer1_, &QTimer::timeout, this, &Program::Timer1Timer);
     connect(&timer2_, &QTimer::timeout, this, &Program::Timer2Timer);
 }
@@ -25,6 +35,7 @@ Program::Program(LinkControls* controls, QObject* parent)
 Program::~Program()
 {
     stopTimers();
+    stopMqtt();
     // The links go first: their last notifications still reach this object.
     link_.reset();
 }
@@ -38,15 +49,12 @@ void Program::startUp(const QString& chartFile)
 {
     timer1_.setInterval(1000);
     timer2_.setInterval(1000);
-    link_->deviceAnswered = false;
-    link_->liveTimer = 0;
-    link_->settingsDialogActive = false;
-    link_->temperatureModuleSeen = false;
+    link_->resetLinkState();
     link_->parser().setRequestMode(RequestData);
     state_.temperatureKind = TemperatureKind::None;
     temperatureHistory_.restart();
     voltageHistory_.restart();
-    chartFileName = chartFile;
+    setChartFileName(chartFile);
 }
 
 void Program::startTimers()
@@ -77,9 +85,52 @@ bool Program::toggleOutput(bool out2)
 
 void Program::Timer2Timer()
 {
-    emit chartSaveDue();
-    emit relayCountdownDue();
+    hq2_.chartSaveStep();
+    relayModel_.tick();
     link_->Timer2Timer();
+    alarms_.engine().tick(moduleLinkOpen());
+}
+
+bool Program::moduleLinkOpen()
+{
+    if (!controls_->connectChecked())
+        return false;
+    if (!link_->lanChosen())
+        return link_->serialPort().IsOpen() && !link_->serialPortLost();
+    return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
+           link_->clientSocket().state() == QAbstractSocket::ConnectedState;
+}
+
+void Program::startMqtt(const MqttSettings& settings)
+{
+    stopMqtt();
+    if (!settings.enabled())
+        return;
+    mqtt_ = std::make_unique<MqttPublisher>(settings);
+    feed_ = std::make_unique<MqttFeed>(*mqtt_);
+    MqttPublisher* publisher = mqtt_.get();
+    connect(publisher, &MqttPublisher::memoLine, this, &Program::memoWritten);
+    connect(&hq2_, &Hq2Model::channelRead, publisher, [this](const ModuleChannelReading& r) {
+        if (feed_)
+            feed_->hq2Reading(r.channel, r.internal, r.external, r.volts);
+    });
+    connect(&relayModel_, &RelayModel::outputStateChanged, publisher,
+            [this](int n) {
+                if (feed_)
+                    feed_->relayOutput(n, relayModel_.output(n).state != 0);
+            });
+    connect(&alarms_, &Alarms::changed, publisher, [this](const AlarmEvent& e) {
+        if (feed_)
+            feed_->alarm({e.timeMs, e.source, alarmKindText(e.kind), alarmStateText(e.state),
+                          e.value, e.limit});
+    });
+    mqtt_->start();
+}
+
+void Program::stopMqtt()
+{
+    feed_.reset();
+    mqtt_.reset();
 }
 
 void Program::ZapiszDane(const float* values, RecordKind kind)
@@ -106,10 +157,7 @@ void Program::runParserOnce()
 
 void Program::closeClient(bool graceful)
 {
-    if (graceful)
-        link_->clientSocket().disconnectFromHost();
-    else
-        link_->clientSocket().abort();
+    link_->closeClient(graceful);
 }
 
 void Program::dropLinks(bool listenToo)
@@ -147,8 +195,17 @@ void Program::setListenChecked(bool checked)
 
 void Program::moduleBytes(const uint8_t* data, int count)
 {
-    if (moduleStreamSink)
-        moduleStreamSink(data, count);
+    // The link forgets the module at each click of "connect"; the next HQ-2
+    // frame announces it again.
+    if (!link_->temperatureModuleSeen())
+        hq2_.parser().clearTemperatureModuleSeen();
+    hq2_.parse(data, count);
+}
+
+void Program::hq2Connected()
+{
+    link_->setTemperatureModuleSeen(true);
+    setStatus(QStringLiteral("HQ2 connected"));
 }
 
 void Program::conversionError(const QString& message)
@@ -171,12 +228,15 @@ void Program::dataFrame(uint8_t type, const uint8_t* payload, int)
 
 void Program::identificationVersion(uint8_t version)
 {
+    link_->deviceIdentified();
     setStatus(QStringLiteral("OBR-9 device connected v") + QString::number(version));
     emit deviceIdentified(version);
 }
 
 void Program::recordValues(const float* values, int count, RecordKind kind)
 {
+    if (feed_)
+        feed_->driverValues(kind, values, count);
     if (count >= CsvRecorder::valueCount(kind))
         ZapiszDane(values, kind);
 }

@@ -1,18 +1,22 @@
 // The running program without its windows: the links and their manager, the
 // receive parser and the frame decoders, the device state, the histories,
-// the recording, the VK8 relay model, the module stream's way in and the two
-// timers. The windows
-// own one Program, forward the operator's actions to it and show what its
-// signals report. Without windows (tests, a headless run) LinkChoice stands
-// in for the "Connection" group.
+// the recording, the module bus (HQ-2 model with its stream parser, charts
+// and periodic files; VK8 relay model) and the two timers. The windows own
+// one Program, forward the operator's actions to it and show what it and
+// its models report. Without windows (tests, a headless run) LinkChoice
+// stands in for the "Connection" group.
 #pragma once
 
+#include "alarm/Alarms.h"
 #include "base/HistoryRing.h"
 #include "base/Reporter.h"
 #include "devconfig/DeviceSession.h"
 #include "link/ConnectionManager.h"
 #include "link/LinkControls.h"
+#include "measure/Hq2Model.h"
+#include "measure/ModuleStreamListener.h"
 #include "measure/Recording.h"
+#include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
 #include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
@@ -22,10 +26,11 @@
 #include <QObject>
 #include <QTimer>
 
-#include <functional>
 #include <memory>
 
 namespace obr9 {
+
+class MqttFeed;
 
 // Every main-window caption starts with this text; the rest is a status.
 inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
@@ -68,20 +73,28 @@ public:
     VoltageHistory& voltageHistory() { return voltageHistory_; }
     DisplayFormat& displayFormat() { return format_; }
     Recording& recording() { return recording_; }
-    // The VK8 outputs and modules the relay page shows and edits.
+    // The VK8 outputs and modules the relay page shows and edits; the
+    // module bus's state answers (kind 1) reach it directly.
     RelayModel& relayModel() { return relayModel_; }
+    // The HQ-2 module: every module stream read goes to it (serial poll, or
+    // the TCP client while the HQ-2 page is the route).
+    Hq2Model& hq2() { return hq2_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
+    // Alarms on the HQ-2 readings and the links, with their journal.
+    Alarms& alarms() { return alarms_; }
+    // A link that carries the module stream is open: the serial port, or
+    // the TCP client while the temperature module page is shown.
+    bool moduleLinkOpen();
     LinkChoice& linkChoice() { return ownControls_; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
 
-    // The last file of a file dialog (chart, firmware); the third command
-    // line argument at start-up.
-    QString chartFileName;
-    // Where module stream bytes go (serial poll, or the TCP client while the
-    // temperature module page is shown).
-    std::function<void(const uint8_t*, int)> moduleStreamSink;
+    // The last file of a file dialog (chart, firmware) or periodic chart
+    // save; the third command line argument at start-up. Held by the HQ-2
+    // model, which announces each change (chartFileNameChanged).
+    QString chartFileName() const { return hq2_.chartFileName(); }
+    void setChartFileName(const QString& name) { hq2_.setChartFileName(name); }
 
     // Every message passes a one-per-cause gate; inner shows what it lets
     // through.
@@ -97,6 +110,14 @@ public:
     void setStatus(const QString& status);
     QString caption() const { return captionPrefix + status_; }
 
+    // Publishing of the readings to an MQTT broker, in either mode; a
+    // publisher already running is stopped first ("offline"). Settings
+    // without a host stop publishing.
+    void startMqtt(const MqttSettings& settings);
+    void stopMqtt();
+    MqttPublisher* mqtt() { return mqtt_.get(); }
+    MqttFeed* mqttFeed() { return feed_.get(); }
+
     // Operator actions.
     void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
     void CheckBox2Click(bool listen)
@@ -111,7 +132,8 @@ public:
     // The login dialog opens: the parser starts over with the next answer.
     void loginOpened() { link_->parser().requestReset(); }
     void Timer1Timer() { link_->Timer1Timer(); }
-    // Chart saves, relay countdown, then the seconds and the live timer.
+    // Periodic chart saves, relay countdown, then the seconds and the live
+    // timer.
     void Timer2Timer();
     void ZapiszDane(const float* values, RecordKind kind);
     // New sampling rates: the old samples were taken at another rate.
@@ -124,10 +146,10 @@ public:
     void takeArrivedBytes() override { link_->takeArrivedBytes(); }
     void closeClient(bool graceful) override;
     void dropLinks(bool listenToo) override;
-    void setSettingsDialogActive(bool active) override { link_->settingsDialogActive = active; }
+    void setSettingsDialogActive(bool active) override { link_->setSettingsDialogActive(active); }
     void deviceSettingsClosed() override { link_->deviceSettingsClosed(); }
-    QString chartFile() const override { return chartFileName; }
-    void setChartFile(const QString& path) override { chartFileName = path; }
+    QString chartFile() const override { return chartFileName(); }
+    void setChartFile(const QString& path) override { setChartFileName(path); }
 
 signals:
     void statusChanged(const QString& caption); // the whole caption
@@ -142,8 +164,6 @@ signals:
     void addressRemembered(const QString& host);
     void settingsAllowed(bool enabled); // Button9
     void deviceSettingsEnded();         // the link went: the settings dialog hides
-    void chartSaveDue();
-    void relayCountdownDue();
 
     void diagnosticsShown(const obr9::ParserDiagnostics& d);
     void deviceIdentified(int version);
@@ -163,6 +183,18 @@ signals:
     void temperatureChartDue();
 
 private:
+    // Kind-1 frames of the module bus, straight into the relay model.
+    struct RelayAnswers final : ModuleStreamListener {
+        explicit RelayAnswers(RelayModel& model)
+            : model(model)
+        {
+        }
+        void relayStateAnswer(const uint8_t* frame) override { model.stateAnswerFrame(frame); }
+        RelayModel& model;
+    };
+
+    void hq2Connected();
+
     // LinkListener
     void statusCaption(const QString& status) override { setStatus(status); }
     void memoLine(const QString& line) override { emit memoWritten(line); }
@@ -178,6 +210,7 @@ private:
     void closeDeviceSettings() override { emit deviceSettingsEnded(); }
     void conversionError(const QString& message) override;
     void linkError(const QString& message) override;
+    void controllerLinkLost(bool lost) override { alarms_.engine().setControllerLinkLost(lost); }
 
     // ParserListener
     void parserDiagnostics(const ParserDiagnostics& d) override { emit diagnosticsShown(d); }
@@ -190,11 +223,13 @@ private:
     }
     void settingsRecordReceived(const uint8_t* record, int size) override
     {
+        link_->setSettingsDialogActive(true);
         emit settingsRecordArrived(record, size);
     }
     void uploadStep() override { emit uploadBlockDue(); }
     void uploadAcknowledged(bool accepted) override { emit uploadAnswered(accepted); }
     void readDone() override { redrawDueCharts(); }
+    void bytesReceived() override { link_->bytesArrived(); }
 
     // MeasurementListener
     void temperatureKindChanged(TemperatureKind kind) override { emit sensorKindChanged(kind); }
@@ -219,18 +254,23 @@ private:
 
     LinkChoice ownControls_;
     LinkControls* controls_;
+    OnePerCauseReporter gate_;
     DeviceState state_;
     TemperatureHistory temperatureHistory_;
     VoltageHistory voltageHistory_;
     DisplayFormat format_;
     Recording recording_;
     RelayModel relayModel_;
+    RelayAnswers relayAnswers_{relayModel_};
+    Hq2Model hq2_{gate_};
     MeasurementDecoder decoder_;
-    OnePerCauseReporter gate_;
+    Alarms alarms_;
     std::unique_ptr<ConnectionManager> link_;
     QTimer timer1_;
     QTimer timer2_;
     QString status_;
+    std::unique_ptr<MqttPublisher> mqtt_;
+    std::unique_ptr<MqttFeed> feed_;
     bool voltageRedrawDue_ = false;
     bool temperatureRedrawDue_ = false;
 };

@@ -66,7 +66,6 @@ public:
     bool resetRequested() const { return resetRequest_; }
 
     int parserState() const { return parserState_; }
-    uint8_t frameType() const { return frameType_; }
     int payloadLength() const { return payloadLength_; }
     int payloadIndex() const { return payloadIndex_; }
     const uint8_t* payloadBuffer() const { return payloadBuffer_.data(); }

@@ -4,7 +4,8 @@
 
 namespace obr9 {
 
-RelayModel::RelayModel()
+RelayModel::RelayModel(QObject* parent)
+    : QObject(parent)
 {
     for (int n = 0; n < kOutputs; ++n)
         outputs_[size_t(n)].name = QStringLiteral("OUT%1").arg(n);
@@ -89,6 +90,8 @@ QList<int> RelayModel::applyStateAnswer(uint8_t stateBits)
         outputs_[size_t(n)].state = (stateBits >> k) & 1;
         changed.append(n);
     }
+    for (int n : changed)
+        emit outputStateChanged(n);
     return changed;
 }
 
@@ -103,6 +106,8 @@ QList<int> RelayModel::tick()
         out.modeLetter = out.countdown > 0 ? QString::number(out.countdown) : QStringLiteral("T");
         changed.append(n);
     }
+    for (int n : changed)
+        emit modeLetterChanged(n);
     return changed;
 }
 

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -36,7 +37,10 @@ struct RelayModule {
     int rsid = 0; // list index 0..7; -1 when typed text matches no item
 };
 
-class RelayModel {
+// Changes that come from the modules (state answers) and from the clock
+// (TIME countdowns) are announced; the page redraws what they name.
+class RelayModel : public QObject {
+    Q_OBJECT
 public:
     static constexpr int kModules = 4;
     static constexpr int kOutputsPerModule = 8;
@@ -44,7 +48,7 @@ public:
     static constexpr int kNoSelection = -1;
     static constexpr int kModuleSelectionBase = 32; // selection 32 + m: module m
 
-    RelayModel();
+    explicit RelayModel(QObject* parent = nullptr);
 
     RelayOutput& output(int n) { return outputs_[size_t(n)]; }
     const RelayOutput& output(int n) const { return outputs_[size_t(n)]; }
@@ -65,6 +69,9 @@ public:
     // A relay state answer: applied to the current module (the answer
     // carries no address). Returns the outputs whose state it set.
     QList<int> applyStateAnswer(uint8_t stateBits);
+    // A whole 20-byte kind-1 frame of the module bus, CRC checked; the
+    // state bits are byte 4.
+    void stateAnswerFrame(const uint8_t* frame) { applyStateAnswer(frame[4]); }
 
     // One second of TIME countdowns; returns the outputs whose mode letter
     // changed.
@@ -75,6 +82,10 @@ public:
     void setMode(int n, int mode);
 
     uint8_t stateBits(int m) const;
+
+signals:
+    void outputStateChanged(int n); // a module reported output n
+    void modeLetterChanged(int n);  // a TIME countdown of output n moved on
 
 private:
     QByteArray switchCommand(int n, int32_t seconds) const;

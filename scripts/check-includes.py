@@ -29,12 +29,14 @@ from collections import defaultdict
 # and must not include each other.
 LAYERS = [
     ["base"],
+    ["mqtt"],
     ["protocol"],
     ["link"],
     ["measure", "relay", "devconfig"],
+    ["alarm"],
     ["program"],
     ["widgets"],
-    ["measure/ui", "relay/ui", "devconfig/ui"],
+    ["measure/ui", "relay/ui", "devconfig/ui", "alarm/ui"],
     ["app"],
 ]
 

@@ -9,6 +9,7 @@ PACKAGES=(
     libqcustomplot-dev libqcustomplot2.1-qt6
     clang libclang-rt-dev
     socat python3
+    libmosquitto-dev mosquitto mosquitto-clients
     libgl-dev
 )
 

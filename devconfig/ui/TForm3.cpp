@@ -432,7 +432,6 @@ void TForm3::uploadCompleted()
     session_->dropLinks(false);
     session_->setRequestMode(RequestData);
     progressBar1_->setValue(100);
-    session_->closeClient(false);
     QTimer::singleShot(0, this, [this] { report(kUploadDone, kUploadCaption); });
 }
 

@@ -70,7 +70,7 @@ ModuleChart* ModuleChartFiles::choose(bool save, QString& path)
     path = chooseFile(save, page_.chartFileName());
     if (path.isEmpty())
         return nullptr;
-    page_.chartFileName() = path;
+    page_.setChartFileName(path);
     return page_.target();
 }
 

@@ -52,7 +52,8 @@ public:
     struct Page {
         QWidget* widget = nullptr; // owner of the dialogs
         std::function<obr9::Reporter&()> reporter;
-        std::function<QString&()> chartFileName; // the program-wide chart file name
+        std::function<QString()> chartFileName; // the program-wide chart file name
+        std::function<void(const QString&)> setChartFileName;
         std::function<ModuleChart*()> target;    // the chart GroupBox8 names, or none
         // A load replaced the chart's data; the page brings the rest in step.
         std::function<void(ModuleChart*)> replaced;

@@ -9,6 +9,7 @@
 #include "measure/ui/ModuleChartFiles.h"
 #include "measure/ui/TemperatureTable.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QTabBar>
 #include <QTabWidget>
@@ -25,21 +26,15 @@ constexpr int kBottomHeight = 60; // below the charts, within the page control
 
 } // namespace
 
-ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
+ModulePage::ModulePage(Hq2Model& model, Reporter& reporter, QWidget* parent)
     : QWidget(parent)
+    , model_(model)
     , reporter_(&reporter)
-    , temperatures_(makeTemperatureChart())
-    , voltages_(makeVoltageChart())
-    , parser_(this)
-    , periodic_(reporter, temperatures_, [this] { return checkBox6_->isChecked(); }, voltages_,
-                [this] { return checkBox8_->isChecked(); })
 {
     setObjectName(QStringLiteral("TabSheet3"));
-    parser_.setCharts(&temperatures_, &voltages_);
-    periodic_.fileNamed = [this](const QString& name) { *chartFileName_ = name; };
 
-    chartTemp_ = named(new ModuleChart(temperatures_, this), "ChartTemp");
-    chartVolt_ = named(new ModuleChart(voltages_, this), "ChartVolt");
+    chartTemp_ = named(new ModuleChart(model_.temperatureData(), this), "ChartTemp");
+    chartVolt_ = named(new ModuleChart(model_.voltageData(), this), "ChartVolt");
     chartVolt_->hide();
     table_ = new TemperatureTable(this);
     table_->hide();
@@ -63,16 +58,17 @@ ModulePage::ModulePage(Reporter& reporter, QWidget* parent)
     pageControl2_->setCurrentIndex(1);
     buildBottomLine();
     files_ = std::make_unique<ModuleChartFiles>(ModuleChartFiles::Page{
-        this, [this]() -> Reporter& { return *reporter_; }, [this]() -> QString& { return *chartFileName_; },
-        [this] { return chartOfGroup(); },
+        this, [this]() -> Reporter& { return *reporter_; }, [this] { return model_.chartFileName(); },
+        [this](const QString& name) { model_.setChartFileName(name); }, [this] { return chartOfGroup(); },
         [this](ModuleChart* chart) {
-            chartReplaced(periodic_[chart == chartTemp_ ? 0 : 1]);
+            model_.chartReplaced(chart == chartTemp_ ? Hq2Model::TemperatureChart : Hq2Model::VoltageChart);
             chart->syncFromData();
             syncTicks(chart == chartTemp_ ? checkListBox1_ : checkListBox2_, chart);
             (chart == chartTemp_ ? solo1_ : solo2_) = kSoloNone;
         },
         button2_, button4_});
 
+    showModel();
     RadioGroup2Click();
     resize(800, 600);
 }
@@ -81,14 +77,24 @@ ModulePage::~ModulePage() = default;
 
 void ModulePage::setDisplayFormat(const DisplayFormat* format)
 {
-    parser_.setDisplayFormat(format);
+    format_ = format;
     table_->setDisplayFormat(format);
 }
 
-void ModulePage::setClock(Clock clock)
+void ModulePage::showModel()
 {
-    periodic_.setClock(clock);
-    parser_.setClock(std::move(clock));
+    connect(&model_, &Hq2Model::bytesCounted, label12_, [this](int count) { label12_->setText(QString::number(count)); });
+    connect(&model_, &Hq2Model::statisticsUpdated, this, &ModulePage::statisticsUpdated);
+    connect(&model_, &Hq2Model::checksumVerified, label28_,
+            [this](bool good) { label28_->setText(good ? kChecksumGoodText : kChecksumBadText); });
+    connect(&model_, &Hq2Model::channelRead, this, &ModulePage::channelRead);
+    connect(&model_, &Hq2Model::chartingStepped, this, &ModulePage::chartingStepped);
+    connect(checkBox6_, &QCheckBox::toggled, this,
+            [this](bool on) { model_.setRecording(Hq2Model::TemperatureChart, on); });
+    connect(checkBox8_, &QCheckBox::toggled, this,
+            [this](bool on) { model_.setRecording(Hq2Model::VoltageChart, on); });
+    checkBox6_->setChecked(model_.recording(Hq2Model::TemperatureChart));
+    checkBox8_->setChecked(model_.recording(Hq2Model::VoltageChart));
 }
 
 // ---- bottom line: table or charts, statistics --------------------------------
@@ -167,43 +173,21 @@ void ModulePage::layoutPage()
 
 // ---- chart files ------------------------------------------------------------
 
-void ModulePage::chartSaveStep() { periodic_.step(); }
-
-bool ModulePage::periodicSaveRunning() const { return periodic_.running(); }
-
 void ModulePage::setFileChooser(FileChooser chooser) { files_->setFileChooser(std::move(chooser)); }
 
 void ModulePage::Button2Click() { files_->save(); }
 void ModulePage::Button4Click() { files_->load(); }
 
-// ---- module stream events ----------------------------------------------------
+// ---- what the model reports ---------------------------------------------------
 
-void ModulePage::bytesOfCall(int count) { label12_->setText(QString::number(count)); }
-
-void ModulePage::statisticsChanged(const ModuleStreamStatistics& statistics)
+void ModulePage::statisticsUpdated(const ModuleStreamStatistics& statistics)
 {
     label29_->setText(statistics.rejectedText());
     label74_->setText(statistics.receivedText());
 }
 
-void ModulePage::checksumChecked(bool good) { label28_->setText(good ? kChecksumGoodText : kChecksumBadText); }
-
-void ModulePage::temperatureModuleConnected()
+void ModulePage::chartingStepped(const ModuleChartingStep& step)
 {
-    if (moduleConnected)
-        moduleConnected();
-}
-
-void ModulePage::relayStateAnswer(const uint8_t* frame)
-{
-    if (relayAnswer)
-        relayAnswer(frame);
-}
-
-void ModulePage::chartingStep(const ModuleChartingStep& step)
-{
-    if (step.addsPoints)
-        periodic_.pointsAdded();
     const bool pan = checkBox10_->isChecked();
     if (pan) {
         chartTemp_->setBottomAxis(

@@ -7,15 +7,13 @@
 // ModulePageControl.cpp, ModulePageValues.cpp, ModulePageSettings.cpp; the
 // periodic saves are PeriodicChartSaves.
 //
-// The page owns the parser and both charts' data; the main window feeds it
-// the module bytes and learns through the seams below what it must do
-// itself (caption, relay answers, poll interval).
+// The program's HQ-2 model holds the parser, the readings, both charts'
+// data and the periodic saves; the page shows what the model reports and
+// forwards the operator's choices to it.
 #pragma once
 
-#include "measure/ChartData.h"
-#include "measure/ChartFile.h"
+#include "measure/Hq2Model.h"
 #include "measure/ModuleStreamListener.h"
-#include "measure/ModuleStreamParser.h"
 #include "measure/PeriodicChartSaves.h"
 
 #include <QDateTime>
@@ -44,7 +42,7 @@ class Reporter;
 class SettingsKeyTable;
 } // namespace obr9
 
-class ModulePage : public QWidget, private obr9::ModuleStreamListener {
+class ModulePage : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kSoloNone = 100;
@@ -54,44 +52,22 @@ public:
     // Asked for a chart file path: save or open, starting from proposed.
     // An empty answer is a cancel.
     using FileChooser = std::function<QString(bool save, const QString& proposed)>;
-    using Clock = std::function<QDateTime()>;
-
-    explicit ModulePage(obr9::Reporter& reporter, QWidget* parent = nullptr);
+    // The page shows and steers model, which the program owns and which
+    // outlives the page.
+    ModulePage(obr9::Hq2Model& model, obr9::Reporter& reporter, QWidget* parent = nullptr);
     ~ModulePage() override;
 
-    void setReporter(obr9::Reporter& reporter)
-    {
-        reporter_ = &reporter;
-        periodic_.setReporter(reporter);
-    }
+    void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
+    // The decimal separator of the labels and the table; null: ".".
     void setDisplayFormat(const obr9::DisplayFormat* format);
-    // Wall-clock time for the parser's time labels and the periodic file
-    // names; QDateTime::currentDateTime when not set.
-    void setClock(Clock clock);
     void setFileChooser(FileChooser chooser);
-    // The program-wide chart file name the dialogs start from and the
-    // periodic save writes; the page keeps its own until given one.
-    void setChartFileName(QString* name) { chartFileName_ = name ? name : &ownFileName_; }
-    const QString& chartFileName() const { return *chartFileName_; }
-    // The periodic files are relative names; they land in this folder
-    // (empty: the working directory).
-    void setChartFolder(const QString& folder) { periodic_.setFolder(folder); }
 
-    // One module stream read (count may be 0: a poll with nothing waiting).
-    void parse(const uint8_t* data, int count) { parser_.parse(data, count); }
-    obr9::ModuleStreamParser& parser() { return parser_; }
-    obr9::ChartData& temperatureData() { return temperatures_; }
-    obr9::ChartData& voltageData() { return voltages_; }
+    obr9::Hq2Model& model() { return model_; }
     ModuleChart* chartTemp() const { return chartTemp_; }
     ModuleChart* chartVolt() const { return chartVolt_; }
     TemperatureTable* table() const { return table_; }
     ModuleChartFiles* chartFiles() const { return files_.get(); }
     QLabel* valueLabel(int k) const { return valueLabels_[std::size_t(k)]; }
-
-    // Seams to the main window.
-    std::function<void()> moduleConnected;             // first HQ-2 frame since the click
-    std::function<void(const uint8_t* frame)> relayAnswer; // kind 1, 20 bytes
-    std::function<void(int milliseconds)> pollIntervalChosen; // Timer1
 
     // Keys name9..56, TINTmax/TINTmin/TEXTmax/TEXTmin, chan, chanV, 3DView,
     // AutoPan, recordTemperatures, recordVoltages, VTSwitch, period, Range.
@@ -101,10 +77,6 @@ public:
 
     // Layout rule; size is PageControl1's.
     void PageControl1Resize(QSize pageControl);
-    // Timer2 steps 1 and 2: the periodic chart files.
-    void chartSaveStep();
-    // True while a periodic file is being written.
-    bool periodicSaveRunning() const;
     static constexpr std::size_t kSaveSlicePoints = obr9::PeriodicChartSaves::kSaveSlicePoints;
     static constexpr int kSaveTurnMilliseconds = obr9::PeriodicChartSaves::kSaveTurnMilliseconds;
 
@@ -119,7 +91,6 @@ public:
     // Handlers.
     void RadioGroup2Click();
     void CheckBox9Click();
-    void CheckBox10Click() {}
     void Button8Click(); // "+"
     void Button7Click(); // "-"
     void ComboBox1Change();
@@ -136,14 +107,11 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
-    // ModuleStreamListener
-    void bytesOfCall(int count) override;
-    void statisticsChanged(const obr9::ModuleStreamStatistics& statistics) override;
-    void checksumChecked(bool good) override;
-    void temperatureModuleConnected() override;
-    void channelReading(const obr9::ModuleChannelReading& reading) override;
-    void relayStateAnswer(const uint8_t* frame) override;
-    void chartingStep(const obr9::ModuleChartingStep& step) override;
+    // What the model reports.
+    void showModel();
+    void statisticsUpdated(const obr9::ModuleStreamStatistics& statistics);
+    void channelRead(const obr9::ModuleChannelReading& reading);
+    void chartingStepped(const obr9::ModuleChartingStep& step);
 
     QWidget* buildShowTab();
     QWidget* buildControlTab();
@@ -157,16 +125,10 @@ private:
     void syncTicks(QListWidget* list, const ModuleChart* chart);
     // The chart GroupBox8's zoom and file buttons act on; its title says which.
     ModuleChart* chartOfGroup() const;
-    using PeriodicChart = obr9::PeriodicChartSaves::Chart;
-    void chartReplaced(PeriodicChart& chart) { periodic_.chartReplaced(chart); }
 
+    obr9::Hq2Model& model_;
     obr9::Reporter* reporter_;
-    obr9::ChartData temperatures_;
-    obr9::ChartData voltages_;
-    obr9::ModuleStreamParser parser_;
-    obr9::PeriodicChartSaves periodic_; // [0] temperatures, [1] voltages
-    QString ownFileName_ = QStringLiteral("plik");
-    QString* chartFileName_ = &ownFileName_;
+    const obr9::DisplayFormat* format_ = nullptr;
 
     int temperatureSpan_ = 100;
     int voltageSpan_ = 100;

@@ -179,8 +179,5 @@ void ModulePage::ComboBox1Change()
 
 void ModulePage::RadioGroupPeriodClick()
 {
-    const int ms = kPeriods[periodChoice()];
-    parser_.setChartingPeriod(std::chrono::milliseconds(ms));
-    if (pollIntervalChosen)
-        pollIntervalChosen(ms);
+    model_.setChartingPeriod(kPeriods[periodChoice()]);
 }

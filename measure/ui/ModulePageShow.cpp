@@ -33,9 +33,9 @@ QWidget* ModulePage::buildShowTab()
     auto* layout = new QVBoxLayout(tab);
     layout->setContentsMargins(2, 4, 2, 2);
     checkListBox1_ = checkList("CheckListBox1", kTemperatureSeriesCount,
-                               [this](int k) { return temperatures_.series[std::size_t(k)].name; });
+                               [this](int k) { return model_.temperatureData().series[std::size_t(k)].name; });
     checkListBox2_ = checkList("CheckListBox2", kVoltageSeriesCount,
-                               [this](int k) { return voltages_.series[std::size_t(k)].name; });
+                               [this](int k) { return model_.voltageData().series[std::size_t(k)].name; });
     for (QListWidget* list : {checkListBox1_, checkListBox2_}) {
         list->setToolTip(tr("Tick the series to show; double-click one to show it alone, again to show the ticked ones"));
         layout->addWidget(list);

@@ -5,6 +5,7 @@
 #include "widgets/Named.h"
 
 #include "measure/ModuleChannelNames.h"
+#include "measure/ui/ModuleReadingTexts.h"
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/TemperatureTable.h"
 
@@ -51,13 +52,14 @@ QWidget* ModulePage::buildValuesTab()
     return panel1_;
 }
 
-void ModulePage::channelReading(const ModuleChannelReading& r)
+void ModulePage::channelRead(const ModuleChannelReading& r)
 {
-    valueLabels_[std::size_t(r.channel)]->setText(r.internalLabel);
-    valueLabels_[std::size_t(16 + r.channel)]->setText(r.externalLabel);
-    table_->setCellText(TemperatureTable::TempInt, r.channel + 1, r.internalText);
-    table_->setCellText(TemperatureTable::TempExt, r.channel + 1, r.externalText);
-    table_->setCellText(TemperatureTable::Voltage, r.channel + 1, r.voltageText);
+    const ModuleReadingTexts t = ModuleReadingTexts::of(r, model_.channelNames(), format_);
+    valueLabels_[std::size_t(r.channel)]->setText(t.internalLabel);
+    valueLabels_[std::size_t(16 + r.channel)]->setText(t.externalLabel);
+    table_->setCellText(TemperatureTable::TempInt, r.channel + 1, t.internal);
+    table_->setCellText(TemperatureTable::TempExt, r.channel + 1, t.external);
+    table_->setCellText(TemperatureTable::Voltage, r.channel + 1, t.volts);
 }
 
 void ModulePage::applyNames(int column)
@@ -68,17 +70,17 @@ void ModulePage::applyNames(int column)
         case TemperatureTable::NameInt:
             chartTemp_->setSeriesTitle(2 * i, name);
             checkListBox1_->item(2 * i)->setText(name);
-            parser_.setChannelName(i, name);
+            model_.setChannelName(i, name);
             break;
         case TemperatureTable::NameExt:
             chartTemp_->setSeriesTitle(2 * i + 1, name);
             checkListBox1_->item(2 * i + 1)->setText(name);
-            parser_.setChannelName(16 + i, name);
+            model_.setChannelName(16 + i, name);
             break;
         case TemperatureTable::NameVolt:
             chartVolt_->setSeriesTitle(i, name);
             checkListBox2_->item(i)->setText(name);
-            parser_.setChannelName(32 + i, name);
+            model_.setChannelName(32 + i, name);
             break;
         default:
             return;

@@ -83,20 +83,21 @@ protected:
 
 } // namespace
 
-RelayPage::RelayPage(FrameSink& sink, Reporter& reporter, RelayPictures pictures, RelayModel* model,
+RelayPage::RelayPage(FrameSink& sink, Reporter& reporter, RelayPictures pictures, RelayModel& model,
                      QWidget* parent)
     : QWidget(parent)
     , sink_(sink)
     , reporter_(&reporter)
     , pictures_(std::move(pictures))
-    , ownModel_(model ? nullptr : std::make_unique<RelayModel>())
-    , model_(model ? *model : *ownModel_)
+    , model_(model)
 {
     buttonUp_ = buttonPicture(QSize(96, 26), false);
     buttonDown_ = buttonPicture(QSize(96, 26), true);
     for (int m = 0; m < RelayModel::kModules; ++m)
         buildModule(m);
     buildEditor();
+    connect(&model_, &RelayModel::outputStateChanged, this, &RelayPage::showOutput);
+    connect(&model_, &RelayModel::modeLetterChanged, this, &RelayPage::showModeLetter);
 }
 
 void RelayPage::buildModule(int m)
@@ -331,24 +332,15 @@ void RelayPage::send(const QList<QByteArray>& frames)
         sink_.SendFrame(frame);
 }
 
-void RelayPage::applyStateAnswer(const uint8_t* frame, int size)
-{
-    if (size < 5)
-        return;
-    for (int n : model_.applyStateAnswer(frame[4]))
-        showOutput(n);
-}
-
 void RelayPage::showOutput(int n)
 {
     const OutputControls& o = outputs_[size_t(n)];
     o.picture->draw(model_.output(n).state ? o.onPicture : o.offPicture);
 }
 
-void RelayPage::countdownTick()
+void RelayPage::showModeLetter(int n)
 {
-    for (int n : model_.tick())
-        outputs_[size_t(n)].modeLetter->setText(model_.output(n).modeLetter);
+    outputs_[size_t(n)].modeLetter->setText(model_.output(n).modeLetter);
 }
 
 // ---- selection and editor ------------------------------------------------

@@ -26,10 +26,10 @@ class SettingsKeyTable;
 class RelayPage : public QWidget {
     Q_OBJECT
 public:
-    // The page shows and edits model, which the program owns; without one
-    // (a page on its own) it keeps a model of its own.
+    // The page shows and edits model, which the program owns; the model's
+    // answers and countdowns redraw the outputs they name.
     RelayPage(obr9::FrameSink& sink, obr9::Reporter& reporter, obr9::RelayPictures pictures,
-              obr9::RelayModel* model = nullptr, QWidget* parent = nullptr);
+              obr9::RelayModel& model, QWidget* parent = nullptr);
 
     void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
     obr9::RelayModel& model() { return model_; }
@@ -38,11 +38,6 @@ public:
     void bindSettings(obr9::SettingsKeyTable& keys);
     // End of start-up: the icon lists offer output 0's pictures.
     void afterSettingsLoaded();
-
-    // A 20-byte relay state answer (kind 1), CRC already checked.
-    void applyStateAnswer(const uint8_t* frame, int size);
-    // The one-second countdown of TIME outputs.
-    void countdownTick();
 
     // Handlers.
     void GroupBoxClick(int module);
@@ -79,6 +74,7 @@ private:
     void setEditorEnabled(bool enabled);
     void fillIconList(QComboBox* list);
     void showOutput(int n);
+    void showModeLetter(int n);
     void syncRsid(int m);
     bool loadPicture(int n, bool on);
     int rsidIndex(int m) const;
@@ -86,7 +82,6 @@ private:
     obr9::FrameSink& sink_;
     obr9::Reporter* reporter_;
     obr9::RelayPictures pictures_;
-    std::unique_ptr<obr9::RelayModel> ownModel_;
     obr9::RelayModel& model_;
     std::array<OutputControls, obr9::RelayModel::kOutputs> outputs_;
     std::array<ModuleControls, obr9::RelayModel::kModules> modules_;

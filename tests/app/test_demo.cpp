@@ -184,8 +184,8 @@ private slots:
         typeAddress();
         tickConnect(true);
         ModulePage* page = app_.form->modulePage();
-        QTRY_VERIFY_WITH_TIMEOUT(page->temperatureData().series[15].size() >= 1, 8000);
-        QVERIFY(page->parser().statistics().received >= 16 * 20);
+        QTRY_VERIFY_WITH_TIMEOUT(page->model().temperatureData().series[15].size() >= 1, 8000);
+        QVERIFY(page->model().parser().statistics().received >= 16 * 20);
         TemperatureTable* table = page->table();
         for (int row = 1; row <= 16; ++row) {
             bool ok = false;

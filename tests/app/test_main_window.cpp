@@ -163,7 +163,7 @@ private slots:
         QVERIFY(control<QPushButton>("Button9")->isEnabled());
         QCOMPARE(app_.form->channelSettings()->voltageIntervals()->currentIndex(), 2);
         QCOMPARE(app_.form->channelSettings()->temperatureIntervals()->currentIndex(), 3);
-        QVERIFY(app_.form->link().deviceAnswered);
+        QVERIFY(app_.form->link().deviceAnswered());
 
         peer.send(dataFrame(2, bytes("05")) + dataFrame(4, bytes("99 00")));
         QTRY_COMPARE(control<QLabel>("Label18")->text(), QStringLiteral("9.98V"));
@@ -197,7 +197,7 @@ private slots:
         PeerController peer;
         connectTo(peer);
         peer.send(bytes("FF FE 01 0A 00 02 03"));
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
 
         user::doubleClick(control<PictureBox>("Image2"));
         QCOMPARE(peer.readExactly(6), bytes("FF 01 01 02 01 02"));
@@ -220,7 +220,7 @@ private slots:
     // (Timer2 runs on in the box's event loop) adds memo lines, no boxes.
     void aFailingPeriodicSaveKeepsToOneBox()
     {
-        app_.form->modulePage()->setChartFolder(app_.path(QStringLiteral("no/such/folder")));
+        app_.form->program().hq2().setChartFolder(app_.path(QStringLiteral("no/such/folder")));
         control<QCheckBox>("CheckBox6")->setChecked(true);
         bool otherPassed = false;
         app_.reporter.onReport = [&] {
@@ -252,7 +252,7 @@ private slots:
         PeerController peer;
         connectTo(peer);
         peer.send(bytes("FF FE 01 07 00 00 00"));
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
 
         for (int second = 1; second <= 12; ++second)
             app_.form->Timer2Timer();
@@ -263,7 +263,7 @@ private slots:
         app_.form->Timer2Timer();
         QVERIFY(!app_.form->windowTitle().endsWith(QStringLiteral("Time Out")));
         app_.form->Timer2Timer(); // 16 s: time out and reconnect
-        QCOMPARE(app_.form->link().liveTimer, 0);
+        QCOMPARE(app_.form->link().liveTimer(), 0);
         QVERIFY(control<QCheckBox>("CheckBoxConnect")->isChecked());
         QVERIFY(memo().contains(QStringLiteral("PORT_NIEPOLACZONY")));
         QVERIFY(peer.waitForConnection());
@@ -292,7 +292,7 @@ private slots:
 
         controller.disconnectFromHost();
         QTRY_COMPARE(control<QLabel>("Label25")->text(), QStringLiteral("klient rozlaczony"));
-        QVERIFY(!app_.form->link().deviceAnswered);
+        QVERIFY(!app_.form->link().deviceAnswered());
         app_.form->Button10Click();
         QVERIFY(memo().endsWith(QStringLiteral(u"brak po\u0142\u0105czenia")));
     }
@@ -327,10 +327,8 @@ private slots:
         module.setPortName(pty.b);
         QVERIFY(module.open(QIODevice::ReadWrite));
 
-        QByteArray received;
-        app_.form->program().moduleStreamSink = [&](const uint8_t* data, int count) {
-            received.append(reinterpret_cast<const char*>(data), count);
-        };
+        qsizetype received = 0;
+        connect(&app_.form->program().hq2(), &Hq2Model::bytesCounted, this, [&](int count) { received += count; });
         control<QComboBox>("ComboBoxPort")->setEditText(pty.a);
         control<QComboBox>("ComboBoxSpeed")->setEditText(QStringLiteral("fast"));
         control<QCheckBox>("CheckBoxConnect")->setChecked(true);
@@ -348,7 +346,7 @@ private slots:
         const QByteArray answer = QByteArray(20, 'r');
         module.write(answer);
         QVERIFY(module.waitForBytesWritten(2000));
-        QTRY_VERIFY_WITH_TIMEOUT((app_.form->Timer1Timer(), received == answer), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT((app_.form->Timer1Timer(), received == answer.size()), 5000);
 
         control<QCheckBox>("CheckBoxConnect")->setChecked(false);
         QVERIFY(!app_.form->link().serialPort().IsOpen());
@@ -421,7 +419,7 @@ private slots:
         names[1] = "Kot\xB3ownia";
         names[2] = longName;
         peer.send(bytes("FF FE 01 0A 00 02 03"));
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
         user::click(control<QCheckBox>("CheckBox4"), QPoint(8, 8)); // record, on its box
         QVERIFY(control<QCheckBox>("CheckBox4")->isChecked());
         peer.send(eightTemperatures(kRaw, names));

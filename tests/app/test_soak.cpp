@@ -1,6 +1,7 @@
 // Unattended operation: the whole program against obr9-sim with every fault
-// switch on for about a minute, recording on. Every data frame the simulator
-// sent (by its own count, over all reconnects) must be one CSV line, and the
+// switch on for about a minute, recording and alarms on. Every data frame the
+// simulator sent (by its own count, over all reconnects) must be one CSV
+// line, every change of an alarm's state one line of alarms.csv, and the
 // event loop must never stall for more than 100 ms.
 //
 // The simulator falls silent 8 s into each connection and drops it at 10 s;
@@ -9,6 +10,7 @@
 // so at that moment everything the simulator counted has been read.
 #include "ProgramFixture.h"
 #include "UserInput.h"
+#include "alarm/AlarmJournal.h"
 #include "measure/CsvRecorder.h"
 
 #include <QCheckBox>
@@ -137,6 +139,13 @@ private slots:
             }
         });
 
+        // Every change of an alarm's state, as the program reports it.
+        QList<QByteArray> alarmChanges;
+        connect(&app_.form->program().alarms(), &obr9::Alarms::changed, this,
+                [&alarmChanges](const obr9::AlarmEvent& e) {
+                    alarmChanges << obr9::AlarmJournal::line(e);
+                });
+
         // The operator: address and port, one "record" box, "connect".
         auto* host = app_.control<QComboBox>("HostIP");
         user::typeInto(host->lineEdit(), QStringLiteral("127.0.0.1"));
@@ -174,6 +183,16 @@ private slots:
               watch.longestWallMs, watch.longestCpuMs);
 
         QVERIFY2(connections >= 2, "the run must span a reconnect");
+        // Each drop is a link alarm, each reconnect with data its return.
+        const QByteArray journal = [this] {
+            QFile f(app_.path(obr9::AlarmJournal::kFileName));
+            return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        }();
+        qInfo("soak: %lld alarm changes", qlonglong(alarmChanges.size()));
+        QVERIFY(alarmChanges.size() >= 2);
+        QCOMPARE(journal, obr9::AlarmJournal::header() + alarmChanges.join());
+        QVERIFY(journal.contains(",link,link,active,,\n"));
+        QVERIFY(journal.contains(",link,link,returned,,\n"));
         QVERIFY(framesSent > 0);
         QCOMPARE(qint64(recorded), framesSent);
         QVERIFY2(watch.longestCpuMs <= double(kStallLimitMs),

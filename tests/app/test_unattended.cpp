@@ -204,7 +204,7 @@ class TestUnattended : public QObject {
         QVERIFY(peer.waitForConnection());
         QCOMPARE(peer.readExactly(18), kIdentificationRequest);
         peer.send(bytes("FF FE 01 0A 00 02 03"));
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
     }
 
     void useSerialPort(const QString& path)
@@ -288,7 +288,7 @@ private slots:
         connectTo(peer);
         // Unticking "connect" closes the link that carried the answer.
         tickConnect(false);
-        QVERIFY(!app_.form->link().deviceAnswered);
+        QVERIFY(!app_.form->link().deviceAnswered());
 
         // The same through the listening server, then a serial port.
         control<QLineEdit>("EditPort")->setText(QStringLiteral("0"));
@@ -302,7 +302,7 @@ private slots:
         controller.readAll();
         controller.write(bytes("FF FE 01 0A 00 02 03"));
         controller.flush();
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
 
         PtyPair pty;
         QVERIFY2(pty.start(), qPrintable(pty.error));
@@ -315,7 +315,7 @@ private slots:
         // must not start identification requests or reconnects there.
         for (int second = 0; second < 20; ++second)
             app_.form->Timer2Timer();
-        QCOMPARE(app_.form->link().liveTimer, 0);
+        QCOMPARE(app_.form->link().liveTimer(), 0);
         QTest::qWait(50);
         bus.waitForReadyRead(50);
         QVERIFY2(!bus.readAll().contains(kIdentificationRequest), "identification on the bus");
@@ -324,7 +324,7 @@ private slots:
 
         // Unticking "listen" forgets the server's answer.
         user::click(control<QCheckBox>("CheckBox2"));
-        QVERIFY(!app_.form->link().deviceAnswered);
+        QVERIFY(!app_.form->link().deviceAnswered());
     }
 
     void vanishedSerialPortIsReportedAndReopened()

@@ -72,7 +72,7 @@ private slots:
         sim::SimController controller(options);
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
         connectTo(controller.serverPort());
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
 
         QTest::mouseDClick(control<PictureBox>("Image1"), Qt::LeftButton); // OUT2
         QTRY_COMPARE(controller.outputBits() & 0x0C, 0x08);
@@ -97,7 +97,7 @@ private slots:
         connectTo(controller.serverPort());
         // The identification answer must arrive within one read: the
         // simulator sends it in one write even in byte-per-write mode.
-        QTRY_VERIFY_WITH_TIMEOUT(app_.form->link().deviceAnswered, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(app_.form->link().deviceAnswered(), 10000);
         QTRY_VERIFY_WITH_TIMEOUT(control<QLabel>("Label18")->text().endsWith(QLatin1Char('V')),
                                  10000);
     }
@@ -129,7 +129,7 @@ private slots:
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
         QSignalSpy connections(&controller, &sim::SimController::connectionStarted);
         connectTo(controller.serverPort());
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
         QTest::qWait(500); // the simulator has fallen silent
         for (int second = 0; second < 16; ++second)
             app_.form->Timer2Timer();

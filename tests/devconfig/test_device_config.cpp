@@ -206,7 +206,7 @@ private slots:
         startWithSimulator();
         logInToSimulator();
         QVERIFY(!form2_->isVisible());
-        QVERIFY(app_.form->link().settingsDialogActive);
+        QVERIFY(app_.form->link().settingsDialogActive());
         QCOMPARE(edit3("Edit1")->text(), QStringLiteral("OBR-9"));
         QCOMPARE(readAddressField(edit3("MaskEdit1")->displayText()),
                  (AddressBytes{192, 168, 1, 161}));
@@ -230,7 +230,7 @@ private slots:
         QVERIFY(!form3_->isVisible());
         QVERIFY(main<QPushButton>("Button9")->isEnabled());
         QCOMPARE(requestMode(), uint8_t(RequestData));
-        QVERIFY(!app_.form->link().settingsDialogActive);
+        QVERIFY(!app_.form->link().settingsDialogActive());
         QTRY_VERIFY(!sim_->isConnected());
     }
 
@@ -298,7 +298,7 @@ private slots:
             return path;
         };
         QSignalSpy finished(sim_.get(), &sim::SimController::uploadFinished);
-        app_.form->program().chartFileName = QStringLiteral("plik");
+        app_.form->program().setChartFileName(QStringLiteral("plik"));
         QList<int> bar;
         connect(in<QProgressBar>(form3_, "ProgressBar1"), &QProgressBar::valueChanged, this,
                 [&bar](int value) { bar.append(value); });
@@ -313,7 +313,7 @@ private slots:
         click(form3_, "Button3");
         QCOMPARE(startDir, QDir::currentPath());
         QCOMPARE(in<QLabel>(form3_, "Label3")->text(), QStringLiteral("obr9.bin"));
-        QCOMPARE(app_.form->program().chartFileName, path);
+        QCOMPARE(app_.form->program().chartFileName(), path);
         QTRY_COMPARE(finished.count(), 1);
         QCOMPARE(finished.first().at(0).toByteArray(), file);
         QVERIFY(finished.first().at(1).toBool());
@@ -401,7 +401,7 @@ private slots:
         const QString timeOut = QStringLiteral("Time Out");
         for (int second = 0; second < 20; ++second)
             app_.form->Timer2Timer(); // held while the dialog is open
-        QVERIFY(app_.form->link().liveTimer <= 1);
+        QVERIFY(app_.form->link().liveTimer() <= 1);
         QVERIFY(!app_.form->windowTitle().endsWith(timeOut));
 
         if (how == QLatin1String("cancel")) {
@@ -414,7 +414,7 @@ private slots:
         }
         QVERIFY(!form3_->isVisible());
         QCOMPARE(peer.readExactly(2), bytes("FF 00"));
-        QVERIFY(!app_.form->link().settingsDialogActive);
+        QVERIFY(!app_.form->link().settingsDialogActive());
 
         // The caption shows "Time Out" on the way to the reconnect.
         QStringList captions;
@@ -509,7 +509,7 @@ private slots:
 
     void unreadableFileChangesNothing()
     {
-        app_.form->program().chartFileName = QStringLiteral("plik");
+        app_.form->program().setChartFileName(QStringLiteral("plik"));
         form3_->fileChooser = [this](const QString&) { return app_.path("missing.bin"); };
         form3_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form3_));
@@ -518,7 +518,7 @@ private slots:
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QVERIFY(!form3_->upload()->active());
-        QCOMPARE(app_.form->program().chartFileName, QStringLiteral("plik"));
+        QCOMPARE(app_.form->program().chartFileName(), QStringLiteral("plik"));
         QVERIFY(!main<QPlainTextEdit>("DebugMemo")
                      ->toPlainText()
                      .contains(QStringLiteral(u"brak po\u0142\u0105czenia")));

@@ -32,6 +32,11 @@ icon="$usr/share/icons/hicolor/256x256/apps/obr9.png"
 if command -v desktop-file-validate >/dev/null; then
     desktop-file-validate "$desktop" || fail "desktop-file-validate"
 fi
+unit="$tmp/root/usr/lib/systemd/system/obr9-gateway@.service"
+[[ -f "$unit" ]] || fail "gateway unit missing"
+grep -qx 'EnvironmentFile=/etc/obr9/%i.conf' "$unit" || fail "gateway unit reads no /etc/obr9/NAME.conf"
+grep -q '^ExecStart=/usr/bin/obr9 --headless ' "$unit" || fail "gateway unit does not start obr9 --headless"
+grep -q '^OBR9_OPTIONS=' "$usr/share/doc/obr9/gateway.conf.example" || fail "gateway example missing"
 # Nothing from the build tree may end up in the install.
 [[ -z "$(find "$tmp/root" -name '*.a' -o -name 'test_*' | head -n 1)" ]] || fail "build leftovers installed"
 

@@ -181,7 +181,7 @@ class TestChartWindowPictures : public QObject {
             QVERIFY(peer_.waitForConnection());
             QCOMPARE(peer_.readExactly(18).size(), 18); // identification request
             peer_.send(bytes("FF FE 01 0A 00 02 03"));  // its answer: data frames from now on
-            QTRY_VERIFY(app_.form->link().deviceAnswered);
+            QTRY_VERIFY(app_.form->link().deviceAnswered());
         }
     }
 

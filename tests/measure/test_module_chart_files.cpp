@@ -104,6 +104,7 @@ class TestModuleChartFiles : public QObject {
     Q_OBJECT
 
     CollectingReporter reporter_;
+    std::unique_ptr<Hq2Model> hq2_;
     std::unique_ptr<ModulePage> page_;
     QTemporaryDir dir_;
     QString chosen_;  // what the file dialog answers
@@ -156,7 +157,8 @@ private slots:
     {
         reporter_.messages.clear();
         asked_ = 0;
-        page_ = std::make_unique<ModulePage>(reporter_);
+        hq2_ = std::make_unique<Hq2Model>(reporter_);
+        page_ = std::make_unique<ModulePage>(*hq2_, reporter_);
         page_->setFileChooser([this](bool, const QString&) {
             ++asked_;
             return chosen_;
@@ -167,13 +169,17 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
         files()->setTurnBudget(1); // many turns out of a modest chart
     }
-    void cleanup() { page_.reset(); }
+    void cleanup()
+    {
+        page_.reset();
+        hq2_.reset();
+    }
 
     void longJobsShowProgressWhileTheWindowTurns()
     {
         files()->setProgressDelay(0);
-        fill(page_->temperatureData(), kLongPoints);
-        const ChartData atClick = page_->temperatureData();
+        fill(hq2_->temperatureData(), kLongPoints);
+        const ChartData atClick = hq2_->temperatureData();
         chosen_ = dir_.filePath("long.bin");
         {
             LoopWatch watch;
@@ -181,7 +187,7 @@ private slots:
             QVERIFY(files()->busy());
             QVERIFY(!button("Button2")->isEnabled() && !button("Button4")->isEnabled());
             // Points that arrive meanwhile are the chart's, not the file's.
-            fill(page_->temperatureData(), 10, 50);
+            fill(hq2_->temperatureData(), 10, 50);
             QVERIFY(waitForProgress());
             user::click(button("Button4")); // disabled: nothing is asked
             QTRY_VERIFY_WITH_TIMEOUT(!files()->busy(), 20000);
@@ -202,13 +208,13 @@ private slots:
             QVERIFY2(watch.longestGap < 250, qPrintable(QString::number(watch.longestGap)));
         }
         QVERIFY2(reporter_.messages.isEmpty(), qPrintable(reporter_.messages.value(0).text));
-        QVERIFY(same(page_->temperatureData(), atClick));
-        QVERIFY(page_->temperatureData().series[5].storesDoubles());
+        QVERIFY(same(hq2_->temperatureData(), atClick));
+        QVERIFY(hq2_->temperatureData().series[5].storesDoubles());
     }
 
     void shortJobsNeverShowProgress()
     {
-        fill(page_->temperatureData(), 50);
+        fill(hq2_->temperatureData(), 50);
         chosen_ = dir_.filePath("short.bin");
         int shown = 0;
         QTimer look;
@@ -227,7 +233,7 @@ private slots:
         files()->setProgressDelay(0);
         chosen_ = dir_.filePath("kept.bin");
         QVERIFY(writeBytes(chosen_, QByteArray("the previous file")));
-        fill(page_->temperatureData(), kLongPoints);
+        fill(hq2_->temperatureData(), kLongPoints);
         press("Button2");
         QProgressDialog* saving = waitForProgress();
         QVERIFY(saving);
@@ -237,7 +243,7 @@ private slots:
         QTRY_VERIFY(!files()->progressDialog());
         QCOMPARE(QDir(dir_.path()).entryList({"kept*"}, QDir::Files), QStringList{"kept.bin"});
 
-        const ChartData before = page_->temperatureData();
+        const ChartData before = hq2_->temperatureData();
         chosen_ = largeFile_;
         press("Button4");
         QProgressDialog* loading = waitForProgress();
@@ -245,15 +251,15 @@ private slots:
         clickCancel(loading);
         QVERIFY(!files()->busy());
         QTest::qWait(20);
-        QVERIFY(same(page_->temperatureData(), before));
+        QVERIFY(same(hq2_->temperatureData(), before));
         QVERIFY(reporter_.messages.isEmpty());
         QVERIFY(button("Button4")->isEnabled());
     }
 
     void refusedFilesLeaveTheChartExactlyAsItWas()
     {
-        fill(page_->temperatureData(), 300);
-        const ChartData before = page_->temperatureData();
+        fill(hq2_->temperatureData(), 300);
+        const ChartData before = hq2_->temperatureData();
         ChartData other = makeTemperatureChart();
         fill(other, 3000, 7);
         const QString good = dir_.filePath("good.bin");
@@ -276,21 +282,21 @@ private slots:
             QCOMPARE(reporter_.messages.size(), 1);
             QCOMPARE(reporter_.messages[0].caption, QStringLiteral("Chart file"));
             reporter_.messages.clear();
-            QVERIFY(same(page_->temperatureData(), before));
+            QVERIFY(same(hq2_->temperatureData(), before));
         }
 
         chosen_ = good;
         press("Button4");
         QTRY_VERIFY_WITH_TIMEOUT(!files()->busy(), 20000);
-        QVERIFY(same(page_->temperatureData(), other));
+        QVERIFY(same(hq2_->temperatureData(), other));
         QCOMPARE(page_->chartTemp()->seriesPlottable(0) != nullptr, true);
     }
 
     void closingTheWindowFinishesASaveAndDropsALoad()
     {
         files()->setProgressDelay(0);
-        fill(page_->temperatureData(), kLongPoints);
-        const ChartData atClick = page_->temperatureData();
+        fill(hq2_->temperatureData(), kLongPoints);
+        const ChartData atClick = hq2_->temperatureData();
         chosen_ = dir_.filePath("closing.bin");
         press("Button2");
         QVERIFY(waitForProgress());

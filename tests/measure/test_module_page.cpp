@@ -10,6 +10,7 @@
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/ModuleChartFiles.h"
 #include "measure/ui/ModulePage.h"
+#include "measure/ui/ModuleReadingTexts.h"
 #include "measure/ModuleCharts.h"
 #include "measure/ChartFile.h"
 #include "widgets/RadioGroup.h"
@@ -64,6 +65,7 @@ class TestModulePage : public QObject {
     Q_OBJECT
 
     CollectingReporter reporter_;
+    std::unique_ptr<Hq2Model> hq2_;
     std::unique_ptr<ModulePage> page_;
     QDateTime now_;
     QString chosen_; // what the file dialog answers
@@ -79,14 +81,14 @@ class TestModulePage : public QObject {
 
     void feed(const QByteArray& bytes)
     {
-        page_->parse(reinterpret_cast<const uint8_t*>(bytes.constData()), int(bytes.size()));
+        hq2_->parse(reinterpret_cast<const uint8_t*>(bytes.constData()), int(bytes.size()));
     }
     // count parser calls without bytes, step ms apart.
     void polls(int count, int step = 1000)
     {
         for (int i = 0; i < count; ++i) {
             now_ = now_.addMSecs(step);
-            page_->parse(nullptr, 0);
+            hq2_->parse(nullptr, 0);
         }
     }
 
@@ -117,15 +119,50 @@ private slots:
     void init()
     {
         reporter_.messages.clear();
-        page_ = std::make_unique<ModulePage>(reporter_);
+        hq2_ = std::make_unique<Hq2Model>(reporter_);
+        page_ = std::make_unique<ModulePage>(*hq2_, reporter_);
         now_ = QDateTime(QDate(2026, 12, 8), QTime(14, 3, 9));
-        page_->setClock([this] { return now_; });
+        hq2_->setClock([this] { return now_; });
         page_->setFileChooser([this](bool, const QString&) { return chosen_; });
         page_->resize(1000, 640);
         page_->PageControl1Resize({1004, 670});
         page_->show();
     }
-    void cleanup() { page_.reset(); }
+    void cleanup()
+    {
+        page_.reset();
+        hq2_.reset();
+    }
+
+    // The page's texts of a reading: the table's names (a blank one gives
+    // the default back), "N/A" for a missing sensor, grouped thousands, the
+    // decimal comma.
+    void readingTextsUseTheNamesOfTheTable()
+    {
+        ModuleChannelNames names;
+        names.setName(3, QStringLiteral("Boiler"));
+        names.setName(16 + 3, QStringLiteral("Boiler out"));
+        const ModuleChannelReading missing{3, -5.0f, -900.0f, 0.0f, true};
+        ModuleReadingTexts t = ModuleReadingTexts::of(missing, names, nullptr);
+        QCOMPARE(t.internalLabel, QStringLiteral("Boiler = -5.00"));
+        QCOMPARE(t.externalLabel, QStringLiteral("Boiler out = N/A"));
+        QCOMPARE(t.external, QStringLiteral("N/A"));
+        names.setName(3, QStringLiteral("  "));
+        QCOMPARE(ModuleReadingTexts::of(missing, names, nullptr).internalLabel, QStringLiteral("intTemp3 = -5.00"));
+
+        const ModuleChannelReading large{15, 1234.5f, -0.004f, float(65535 * 0.065316786414108423744), false};
+        t = ModuleReadingTexts::of(large, names, nullptr);
+        QCOMPARE(t.internal, QStringLiteral("1,234.50"));
+        QCOMPARE(t.external, QStringLiteral("0.00"));
+        QCOMPARE(t.volts, QStringLiteral("4,280.54"));
+
+        DisplayFormat comma;
+        comma.setDecimalSeparator(QLatin1Char(','));
+        QCOMPARE(ModuleReadingTexts::of(large, names, &comma).internal,
+                 QString(QStringLiteral("1") + QChar(0xA0) + "234,50"));
+        QCOMPARE(ModuleReadingTexts::value(-1234567.0f, &comma),
+                 QString(QStringLiteral("-1") + QChar(0xA0) + "234" + QChar(0xA0) + "567,00"));
+    }
 
     void tableColouringAndEditRules()
     {
@@ -186,11 +223,11 @@ private slots:
     {
         T* t = page_->table();
         t->item(2, T::NameExt)->setText(QStringLiteral("Boiler out"));
-        QCOMPARE(page_->temperatureData().series[5].name, QStringLiteral("Boiler out"));
+        QCOMPARE(hq2_->temperatureData().series[5].name, QStringLiteral("Boiler out"));
         QCOMPARE(page_->chartTemp()->seriesPlottable(5)->name(), QStringLiteral("Boiler out"));
         QCOMPARE(control<QListWidget>("CheckListBox1")->item(5)->text(), QStringLiteral("Boiler out"));
         t->item(0, T::NameVolt)->setText(QStringLiteral("Supply"));
-        QCOMPARE(page_->voltageData().series[0].name, QStringLiteral("Supply"));
+        QCOMPARE(hq2_->voltageData().series[0].name, QStringLiteral("Supply"));
         QCOMPARE(control<QListWidget>("CheckListBox2")->item(0)->text(), QStringLiteral("Supply"));
 
         feed(channelFrame(2, 21.5f, 22.25f, 153));
@@ -235,14 +272,14 @@ private slots:
     void autoPanAndZoomButtons()
     {
         polls(3);
-        QCOMPARE(page_->temperatureData().pointCount(), size_t(0)); // warm-up
+        QCOMPARE(hq2_->temperatureData().pointCount(), size_t(0)); // warm-up
         polls(500);
-        QCOMPARE(page_->temperatureData().series[0].size(), 500);
+        QCOMPARE(hq2_->temperatureData().series[0].size(), 500);
         QCOMPARE(page_->chartTemp()->bottomAxis().minimum, 399.0);
         QCOMPARE(page_->chartTemp()->bottomAxis().maximum, 499.0);
         QCOMPARE(page_->chartVolt()->bottomAxis().minimum, 399.0);
         // The file keeps what the screen shows.
-        QCOMPARE(page_->temperatureData().settings.bottom.minimum, 399.0);
+        QCOMPARE(hq2_->temperatureData().settings.bottom.minimum, 399.0);
 
         press("Button8"); // "+" on the chart named by GroupBox8: temperatures
         QCOMPARE(page_->temperatureSpan(), 71);
@@ -343,16 +380,16 @@ private slots:
     {
         feed(channelFrame(0, 20.0f, 25.0f, 100));
         polls(40);
-        const ChartData before = page_->temperatureData();
+        const ChartData before = hq2_->temperatureData();
         QCoreApplication::processEvents(); // the queued replot
         const QImage flat = page_->chartTemp()->grab().toImage();
         control<QCheckBox>("CheckBox9")->setChecked(true);
         QCoreApplication::processEvents();
-        QVERIFY(page_->temperatureData().settings.view3D);
-        QVERIFY(page_->voltageData().settings.view3D);
+        QVERIFY(hq2_->temperatureData().settings.view3D);
+        QVERIFY(hq2_->voltageData().settings.view3D);
         const QImage deep = page_->chartTemp()->grab().toImage();
         QVERIFY(flat != deep);
-        ChartData after = page_->temperatureData();
+        ChartData after = hq2_->temperatureData();
         after.settings.view3D = false;
         QVERIFY(sameChart(before, after));
     }
@@ -363,12 +400,12 @@ private slots:
         feed(channelFrame(1, 20.5f, -900.0f, 200));
         polls(13);
         control<QListWidget>("CheckListBox1")->item(4)->setCheckState(Qt::Unchecked);
-        const ChartData saved = page_->temperatureData();
+        const ChartData saved = hq2_->temperatureData();
 
         chosen_ = dir.filePath("temps.bin");
         press("Button2");
         QTRY_VERIFY(!page_->chartFiles()->busy());
-        QCOMPARE(page_->chartFileName(), chosen_);
+        QCOMPARE(hq2_->chartFileName(), chosen_);
         QFile file(chosen_);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.read(4), QByteArray("\x60\x30\x20\x01", 4));
@@ -379,10 +416,10 @@ private slots:
         press("Button4");
         QTRY_VERIFY(!page_->chartFiles()->busy());
         QVERIFY2(reporter_.messages.isEmpty(), qPrintable(reporter_.messages.value(0).text));
-        QVERIFY(sameChart(page_->temperatureData(), saved));
+        QVERIFY(sameChart(hq2_->temperatureData(), saved));
         QCOMPARE(control<QListWidget>("CheckListBox1")->item(4)->checkState(), Qt::Unchecked);
         polls(1); // the parser goes on after the loaded points
-        QCOMPARE(page_->temperatureData().series[0].size(), saved.series[0].size() + 1);
+        QCOMPARE(hq2_->temperatureData().series[0].size(), saved.series[0].size() + 1);
 
         // The voltage chart's file, offered to the temperature chart.
         user::click(control<RadioGroup>("RadioGroup2")->item(1));
@@ -390,13 +427,13 @@ private slots:
         press("Button2");
         QTRY_VERIFY(!page_->chartFiles()->busy());
         user::click(control<RadioGroup>("RadioGroup2")->item(0));
-        const ChartData current = page_->temperatureData();
+        const ChartData current = hq2_->temperatureData();
         press("Button4");
         QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(reporter_.messages.size(), 1);
         QVERIFY(reporter_.messages[0].text.contains(QStringLiteral("16 series")));
-        QVERIFY(sameChart(page_->temperatureData(), current));
-        QCOMPARE(page_->temperatureData().seriesCount(), 32);
+        QVERIFY(sameChart(hq2_->temperatureData(), current));
+        QCOMPARE(hq2_->temperatureData().seriesCount(), 32);
 
         // A truncated file is refused as well; a cancel changes nothing.
         QFile::copy(dir.filePath("temps.bin"), dir.filePath("short.bin"));
@@ -405,79 +442,79 @@ private slots:
         press("Button4");
         QTRY_VERIFY(!page_->chartFiles()->busy());
         QCOMPARE(reporter_.messages.size(), 2);
-        QVERIFY(sameChart(page_->temperatureData(), current));
+        QVERIFY(sameChart(hq2_->temperatureData(), current));
         chosen_.clear();
         press("Button4");
         QTRY_VERIFY(!page_->chartFiles()->busy());
-        QCOMPARE(page_->chartFileName(), dir.filePath("short.bin"));
+        QCOMPARE(hq2_->chartFileName(), dir.filePath("short.bin"));
     }
 
     void periodicSavesWithAPinnedClock()
     {
         QTemporaryDir dir;
-        page_->setChartFolder(dir.path());
+        hq2_->setChartFolder(dir.path());
         const QString temps = dir.filePath("2026-12-08Temp.bin");
         const QString volts = dir.filePath("2026-12-08Volt.bin");
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         QVERIFY(!QFile::exists(temps));
 
         control<QCheckBox>("CheckBox6")->setChecked(true);
-        page_->chartSaveStep(); // the first tick after ticking saves
+        hq2_->chartSaveStep(); // the first tick after ticking saves
         QTRY_VERIFY(QFile::exists(temps));
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         QVERIFY(!QFile::exists(volts));
-        QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Temp.bin"));
+        QCOMPARE(hq2_->chartFileName(), QStringLiteral("2026-12-08Temp.bin"));
         QFile::remove(temps);
         for (int tick = 2; tick <= 600; ++tick)
-            page_->chartSaveStep();
+            hq2_->chartSaveStep();
         QVERIFY(!QFile::exists(temps));
-        page_->chartSaveStep(); // tick 601
+        hq2_->chartSaveStep(); // tick 601
         QTRY_VERIFY(QFile::exists(temps));
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         QFile::remove(temps);
 
         // Unticking restarts the count: the next tick saves at once.
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         control<QCheckBox>("CheckBox6")->setChecked(false);
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         control<QCheckBox>("CheckBox6")->setChecked(true);
         control<QCheckBox>("CheckBox8")->setChecked(true);
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         QTRY_VERIFY(QFile::exists(temps));
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         QTRY_VERIFY(QFile::exists(volts));
-        QCOMPARE(page_->chartFileName(), QStringLiteral("2026-12-08Volt.bin"));
+        QCOMPARE(hq2_->chartFileName(), QStringLiteral("2026-12-08Volt.bin"));
 
         // A folder that cannot be written: reported, and tried again 600 ticks on.
         control<QCheckBox>("CheckBox6")->setChecked(false);
         control<QCheckBox>("CheckBox8")->setChecked(false);
-        page_->chartSaveStep();
-        page_->setChartFolder(dir.filePath("missing/folder"));
+        hq2_->chartSaveStep();
+        hq2_->setChartFolder(dir.filePath("missing/folder"));
         control<QCheckBox>("CheckBox6")->setChecked(true);
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         QCOMPARE(reporter_.messages.size(), 1);
-        page_->chartSaveStep();
+        hq2_->chartSaveStep();
         QCOMPARE(reporter_.messages.size(), 1);
     }
 
     void periodicFileOfADayHoldsOnlyThatDay()
     {
         QTemporaryDir dir;
-        page_->setChartFolder(dir.path());
+        hq2_->setChartFolder(dir.path());
         now_ = QDateTime(QDate(2026, 12, 8), QTime(23, 59, 0));
         control<QCheckBox>("CheckBox8")->setChecked(true);
         polls(3);
         polls(50, 1000); // points up to 23:59:5x
-        const int before = page_->voltageData().series[0].size();
-        page_->chartSaveStep();
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+        const int before = hq2_->voltageData().series[0].size();
+        hq2_->chartSaveStep();
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         polls(30, 1000); // over midnight
-        const int after = page_->voltageData().series[0].size();
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+        const int after = hq2_->voltageData().series[0].size();
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         for (int tick = 1; tick < ModulePage::kSavePeriodTicks; ++tick)
-            page_->chartSaveStep();
-        page_->chartSaveStep(); // the next turn, on the new day
-        QTRY_VERIFY(!page_->periodicSaveRunning());
+            hq2_->chartSaveStep();
+        hq2_->chartSaveStep(); // the next turn, on the new day
+        QTRY_VERIFY(!hq2_->periodicSaveRunning());
         QVERIFY(reporter_.messages.isEmpty());
 
         // The old day's file was completed up to its last point; the new
@@ -487,7 +524,7 @@ private slots:
         QString error;
         QVERIFY2(ChartFile::load(dir.filePath("2026-12-08Volt.bin"), 16, oldDay, &error), qPrintable(error));
         QVERIFY2(ChartFile::load(dir.filePath("2026-12-09Volt.bin"), 16, newDay, &error), qPrintable(error));
-        const ChartData& all = page_->voltageData();
+        const ChartData& all = hq2_->voltageData();
         QVERIFY(oldDay.series[0].size() > before);
         QCOMPARE(oldDay.series[0].size() + newDay.series[0].size(), after);
         QVERIFY(all.labels.text(all.series[0].label(oldDay.series[0].size() - 1)).startsWith(QStringLiteral("23:59")));
@@ -510,17 +547,17 @@ private slots:
         polls(3);
         // One minute of 20 ms polls, as on the relay page.
         polls(3000, 20);
-        QCOMPARE(page_->voltageData().series[0].size(), 60);
+        QCOMPARE(hq2_->voltageData().series[0].size(), 60);
         auto* period = control<RadioGroup>("RadioGroupPeriod")->item(1);
         QVERIFY2(period->isVisible() && period->height() > 10,
                  qPrintable(QStringLiteral("%1 x %2").arg(period->width()).arg(period->height())));
         user::click(period);
         QCOMPARE(page_->periodChoice(), 1);
         polls(3000, 20);
-        QCOMPARE(page_->voltageData().series[0].size(), 66);
+        QCOMPARE(hq2_->voltageData().series[0].size(), 66);
         // Polls at exactly the period chart each time.
         polls(4, 10000);
-        QCOMPARE(page_->voltageData().series[0].size(), 70);
+        QCOMPARE(hq2_->voltageData().series[0].size(), 70);
     }
 
     void settingsKeysRoundTrip()
@@ -543,21 +580,21 @@ private slots:
         ini.writeString(s, QStringLiteral("period"), QStringLiteral("60"));
         ini.writeString(s, QStringLiteral("Range"), QStringLiteral("2"));
         int interval = 0;
-        page_->pollIntervalChosen = [&](int ms) { interval = ms; };
+        connect(hq2_.get(), &Hq2Model::chartingPeriodChanged, this, [&](int ms) { interval = ms; });
         QVERIFY(keys.load(ini, true).isEmpty());
         page_->afterSettingsLoaded();
 
         T* t = page_->table();
         QCOMPARE(t->cellText(T::NameInt, 1), QStringLiteral("Oven"));
-        QCOMPARE(page_->temperatureData().series[0].name, QStringLiteral("Oven"));
-        QCOMPARE(page_->temperatureData().series[31].name, QStringLiteral("Outside"));
-        QCOMPARE(page_->voltageData().series[15].name, QStringLiteral("Battery"));
+        QCOMPARE(hq2_->temperatureData().series[0].name, QStringLiteral("Oven"));
+        QCOMPARE(hq2_->temperatureData().series[31].name, QStringLiteral("Outside"));
+        QCOMPARE(hq2_->voltageData().series[15].name, QStringLiteral("Battery"));
         QCOMPARE(t->cellText(T::MaxInt, 4), QStringLiteral("45"));
         QCOMPARE(t->cellText(T::MinExt, 16), QString());
         QVERIFY(page_->chartTemp()->seriesVisible(5));
         QVERIFY(!page_->chartTemp()->seriesVisible(4));
         QVERIFY(page_->chartVolt()->seriesVisible(2) && !page_->chartVolt()->seriesVisible(3));
-        QVERIFY(control<QCheckBox>("CheckBox9")->isChecked() && page_->temperatureData().settings.view3D);
+        QVERIFY(control<QCheckBox>("CheckBox9")->isChecked() && hq2_->temperatureData().settings.view3D);
         QVERIFY(!control<QCheckBox>("CheckBox10")->isChecked());
         QVERIFY(control<QCheckBox>("CheckBox8")->isChecked());
         QCOMPARE(page_->displayChoice(), int(ModulePage::TempAndVolt));

@@ -71,7 +71,7 @@ private slots:
 
         // One module round per poll, the clock a second on at each poll.
         QDateTime now(QDate(2026, 12, 8), QTime(9, 0));
-        page->setClock([&now] { return now; });
+        page->model().setClock([&now] { return now; });
         auto poll = [&] {
             now = now.addSecs(1);
             form->Timer1Timer();
@@ -82,16 +82,16 @@ private slots:
             QTest::qWait(30);
             poll();
         }
-        QTRY_VERIFY_WITH_TIMEOUT(poll() && page->parser().statistics().received >= 8 * 320, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(poll() && page->model().parser().statistics().received >= 8 * 320, 5000);
 
         QCOMPARE(form->windowTitle(), captionPrefix + QStringLiteral("HQ2 connected"));
-        QVERIFY(form->link().temperatureModuleSeen);
+        QVERIFY(form->link().temperatureModuleSeen());
         const QString label4 = form->findChild<QLabel*>("Label4")->text();
         QVERIFY2(label4.startsWith(QStringLiteral("intTemp0 = ")) && !label4.endsWith(QStringLiteral("---")),
                  qPrintable(label4));
         QCOMPARE(form->findChild<QLabel*>("Label9")->text(), QStringLiteral("extTemp2 = N/A"));
         QVERIFY(form->findChild<QLabel*>("Label29")->text().startsWith(QStringLiteral("odrzuty:")));
-        QVERIFY(page->parser().statistics().rejected > 0); // the stray bytes
+        QVERIFY(page->model().parser().statistics().rejected > 0); // the stray bytes
         TemperatureTable* table = page->table();
         for (int row = 1; row <= 16; ++row) {
             bool ok = false;
@@ -102,11 +102,11 @@ private slots:
         }
         QCOMPARE(table->cellText(TemperatureTable::TempExt, 3), QStringLiteral("N/A"));
         // Every poll after the warm-up charts one point per series.
-        const int points = page->temperatureData().series[0].size();
+        const int points = page->model().temperatureData().series[0].size();
         QVERIFY2(points >= 5, qPrintable(QString::number(points)));
-        QCOMPARE(page->voltageData().series[15].size(), points);
-        QVERIFY(page->temperatureData().series[0].y(points - 1) > 15.0);
-        QCOMPARE(page->temperatureData().labels.text(page->temperatureData().series[0].label(points - 1)).left(6),
+        QCOMPARE(page->model().voltageData().series[15].size(), points);
+        QVERIFY(page->model().temperatureData().series[0].y(points - 1) > 15.0);
+        QCOMPARE(page->model().temperatureData().labels.text(page->model().temperatureData().series[0].label(points - 1)).left(6),
                  QStringLiteral("09:00:"));
 
         // A new click forgets the module; its next frame announces it again.

@@ -37,7 +37,7 @@ public:
     void channelReading(const ModuleChannelReading& r) override
     {
         readings.append(r);
-        log << r.internalLabel + QLatin1String(" | ") + r.externalLabel + QLatin1String(" | ") + r.voltageText;
+        log << QStringLiteral("channel %1: %2 | %3 | %4").arg(r.channel).arg(r.internal).arg(r.external).arg(r.volts, 0, 'f', 2);
     }
     void relayStateAnswer(const uint8_t* frame) override
     {
@@ -103,7 +103,7 @@ private slots:
         ModuleStreamParser parser(&events);
         feed(parser, bytes("7E") + kChannel0);
         QCOMPARE(events.log, (QStringList{"bytes 21", "suma zla", "odrzuty:1, 4% odebrane:21", "HQ2 connected",
-                                          "suma ok", "intTemp0 = 21.50 | extTemp0 = 23.25 | 9.99"}));
+                                          "suma ok", "channel 0: 21.5 | 23.25 | 9.99"}));
     }
 
     void corruptedFrameIsSlidOverUntilTheNextOneChecks()
@@ -170,35 +170,17 @@ private slots:
         QVERIFY(!parser.temperatureModuleSeen());
     }
 
-    void channelTextsUseTheNamesOfTheTable()
+    void missingExternalSensorIsFlagged()
     {
         Events events;
         ModuleStreamParser parser(&events);
-        parser.setChannelName(3, QStringLiteral("Boiler"));
-        parser.setChannelName(16 + 3, QStringLiteral("Boiler out"));
         feed(parser, kChannel3Missing);
-        QCOMPARE(events.readings.last().internalLabel, QStringLiteral("Boiler = -5.00"));
-        QCOMPARE(events.readings.last().externalLabel, QStringLiteral("Boiler out = N/A"));
-        QCOMPARE(events.readings.last().externalText, QStringLiteral("N/A"));
+        QCOMPARE(events.readings.last().channel, 3);
+        QCOMPARE(events.readings.last().internal, -5.0f);
         QVERIFY(events.readings.last().externalMissing);
-
-        parser.setChannelName(3, QStringLiteral("  "));
-        feed(parser, kChannel3Missing);
-        QCOMPARE(events.readings.last().internalLabel, QStringLiteral("intTemp3 = -5.00"));
-
         feed(parser, kChannel15);
-        const ModuleChannelReading& r = events.readings.last();
-        QCOMPARE(r.internalText, QStringLiteral("1,234.50"));
-        QCOMPARE(r.externalText, QStringLiteral("0.00"));
-        QCOMPARE(r.voltageText, QStringLiteral("4,280.54"));
-
-        DisplayFormat comma;
-        comma.setDecimalSeparator(QLatin1Char(','));
-        parser.setDisplayFormat(&comma);
-        feed(parser, kChannel15);
-        QCOMPARE(events.readings.last().internalText, QString(QStringLiteral("1") + QChar(0xA0) + "234,50"));
-        QCOMPARE(ModuleStreamParser::valueText(-1234567.0f, &comma),
-                 QString(QStringLiteral("-1") + QChar(0xA0) + "234" + QChar(0xA0) + "567,00"));
+        QCOMPARE(events.readings.last().internal, 1234.5f);
+        QVERIFY(!events.readings.last().externalMissing);
     }
 
     void moduleSeenOncePerConnect()

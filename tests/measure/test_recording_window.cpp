@@ -241,7 +241,7 @@ private slots:
         control<QComboBox>("HostIP")->setEditText(QStringLiteral("127.0.0.1"));
         control<QLineEdit>("EditPort")->setText(QString::number(controller.serverPort()));
         control<QCheckBox>("CheckBoxConnect")->setChecked(true);
-        QTRY_VERIFY(app_.form->link().deviceAnswered);
+        QTRY_VERIFY(app_.form->link().deviceAnswered());
         QTRY_VERIFY(control<QLabel>("Label17")->text().startsWith(QStringLiteral("Boiler=")));
         TForm5* dialog = app_.form->channelSettings();
         QCOMPARE(dialog->voltageIntervals()->currentIndex(), 2);

@@ -3,6 +3,10 @@
 // and answers as it does under its windows.
 #include "program/Program.h"
 
+#include "measure/ChartFile.h"
+#include "measure/ModuleCharts.h"
+#include "protocol/Checksums.h"
+
 #include "ControllerFrames.h"
 #include "PtyPair.h"
 #include "TestBytes.h"
@@ -49,6 +53,18 @@ std::unique_ptr<QTcpSocket> accept(QTcpServer& server)
         server.waitForNewConnection(10);
     }
     return std::unique_ptr<QTcpSocket>(server.nextPendingConnection());
+}
+
+QByteArray floatBytes(float value)
+{
+    return QByteArray(reinterpret_cast<const char*>(&value), 4); // little-endian machine
+}
+
+// A 20-byte module bus frame: bytes 0..17 and their CRC-16/MODBUS, low byte first.
+QByteArray withModbusCrc(const QByteArray& body)
+{
+    const uint16_t crc = Crc16Modbus(reinterpret_cast<const uint8_t*>(body.constData()), 0, 18);
+    return body + char(crc & 0xFF) + char(crc >> 8);
 }
 
 void send(QTcpSocket& socket, const QByteArray& data)
@@ -120,7 +136,7 @@ private slots:
         QTRY_COMPARE(program_->caption(),
                      captionPrefix + QStringLiteral("OBR-9 device connected v10"));
         QCOMPARE(intervals.value(0).value(0).toInt(), 2);
-        QVERIFY(program_->link().deviceAnswered);
+        QVERIFY(program_->link().deviceAnswered());
 
         // Nothing is recorded until recording is on; then every kind is.
         send(*peer, dataFrame(4, bytes("99 00")));
@@ -201,7 +217,7 @@ private slots:
         auto peer = connectTo(controller);
         QVERIFY(peer);
         send(*peer, kIdentificationAnswer);
-        QTRY_VERIFY(program_->link().deviceAnswered);
+        QTRY_VERIFY(program_->link().deviceAnswered());
         for (int s = 0; s < 16; ++s)
             program_->Timer2Timer();
         QVERIFY(program_->linkChoice().connect);
@@ -228,17 +244,20 @@ private slots:
         QVERIFY(memo_.contains(LinkText::portClosed));
     }
 
-    void serialBytesReachTheModuleStream()
+    // The module bus without a window: an HQ-2 frame and a VK8 answer come
+    // over a pseudo-terminal; readings, chart points, a periodic chart file
+    // and relay states come out.
+    void serialBytesReachTheModuleBus()
     {
         PtyPair pty;
         NEED_PTY_PAIR(pty);
         QSerialPort module;
         module.setPortName(pty.b);
         QVERIFY(module.open(QIODevice::ReadWrite));
-        QByteArray received;
-        program_->moduleStreamSink = [&](const uint8_t* data, int count) {
-            received.append(reinterpret_cast<const char*>(data), count);
-        };
+        Hq2Model& hq2 = program_->hq2();
+        QDateTime now = kPinned;
+        hq2.setClock([&now] { return now; });
+        hq2.setChartFolder(dir_->path());
         program_->link().setLanChosen(false);
         program_->linkChoice().port = pty.a;
         program_->linkChoice().connect = true;
@@ -247,27 +266,81 @@ private slots:
                                      LinkText::speedPrefix + QStringLiteral("115200")}));
         QCOMPARE(program_->link().serialPort().lineSettings.baudRate, 115200);
 
-        module.write(QByteArray(20, 'r'));
+        program_->relayModel().readState(1); // the answer is module 1's
+        const QByteArray relayAnswer =
+            withModbusCrc(bytes("00 00 00 01 05 00 00 00 00 00 00 00 00 00 00 00 00 00"));
+        const QByteArray channel0 = withModbusCrc(bytes("00 00 00 02") + floatBytes(21.5f) +
+                                                  floatBytes(-900.0f) + bytes("4A 01 00 00 00 00"));
+        module.write(channel0 + relayAnswer);
         QVERIFY(module.waitForBytesWritten(2000));
         QDeadlineTimer deadline(5000);
-        while (received.size() < 20 && !deadline.hasExpired()) {
+        while (hq2.statistics().received < 40 && !deadline.hasExpired()) {
             QTest::qWait(10);
+            now = now.addSecs(1);
             program_->Timer1Timer();
         }
-        QCOMPARE(received, QByteArray(20, 'r'));
+        for (int poll = 0; poll < ModuleStreamParser::kWarmUpCalls + 2; ++poll) {
+            now = now.addSecs(1);
+            program_->Timer1Timer();
+        }
+        QCOMPARE(program_->caption(), captionPrefix + QStringLiteral("HQ2 connected"));
+        QCOMPARE(hq2.reading(0).internal, 21.5f);
+        QVERIFY(hq2.reading(0).externalMissing);
+        QCOMPARE(hq2.reading(0).volts, float(330 * ModuleStreamParser::kVoltsPerCount));
+        QCOMPARE(program_->relayModel().stateBits(1), uint8_t(0x05));
+        QCOMPARE(program_->relayModel().stateBits(0), uint8_t(0));
+        const ChartSeries& internal0 = hq2.temperatureData().series[0];
+        QVERIFY(internal0.size() >= 2);
+        QCOMPARE(internal0.y(internal0.size() - 1), 21.5);
+
+        hq2.setRecording(Hq2Model::TemperatureChart, true);
+        program_->Timer2Timer();
+        QTRY_VERIFY(!hq2.periodicSaveRunning());
+        QCOMPARE(program_->chartFileName(), QStringLiteral("2026-12-08Temp.bin"));
+        ChartData saved = makeTemperatureChart();
+        QString error;
+        QVERIFY2(ChartFile::load(dir_->filePath("2026-12-08Temp.bin"), kTemperatureSeriesCount, saved, &error),
+                 qPrintable(error));
+        QCOMPARE(saved.series[0].size(), internal0.size());
+        QCOMPARE(saved.series[0].y(internal0.size() - 1), 21.5);
+
+        hq2.setChartingPeriod(10000); // "10sec": the module port is polled as often
+        QCOMPARE(program_->timer1().interval(), 10000);
+    }
+
+    // While the route is the HQ-2 page, the TCP client's bytes belong to the
+    // module bus (a controller forwarding its RS-485 frames).
+    void tcpBytesReachTheModuleBusOnTheHq2Route()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        program_->linkChoice().page = ConnectionManager::kTemperatureModulePage;
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        send(*peer, withModbusCrc(bytes("00 00 00 02") + floatBytes(19.0f) + floatBytes(20.5f) +
+                                  bytes("4A 01 00 00 00 00")));
+        QTRY_COMPARE(program_->hq2().reading(0).internal, 19.0f);
+        QCOMPARE(program_->hq2().reading(0).external, 20.5f);
+        QCOMPARE(program_->caption(), captionPrefix + QStringLiteral("HQ2 connected"));
     }
 
     // Each second: chart saves, then the relay countdown, then the seconds.
     void housekeepingRunsInItsOrder()
     {
         QStringList order;
-        connect(program_.get(), &Program::chartSaveDue, this, [&] { order << "charts"; });
-        connect(program_.get(), &Program::relayCountdownDue, this, [&] { order << "relays"; });
+        program_->hq2().setClock([] { return kPinned; });
+        program_->hq2().setChartFolder(dir_->path());
+        program_->hq2().setRecording(Hq2Model::TemperatureChart, true);
+        program_->relayModel().output(3).countdown = 3;
+        connect(&program_->hq2(), &Hq2Model::chartFileNameChanged, this, [&] { order << "charts"; });
+        connect(&program_->relayModel(), &RelayModel::modeLetterChanged, this, [&] { order << "relays"; });
         connect(program_.get(), &Program::secondsCounted, this,
                 [&](int s) { order << QString::number(s); });
         program_->Timer2Timer();
         program_->Timer2Timer();
-        QCOMPARE(order, (QStringList{"charts", "relays", "1", "charts", "relays", "2"}));
+        // A day's file is named once per save period, at its first tick.
+        QCOMPARE(order, (QStringList{"charts", "relays", "1", "relays", "2"}));
+        QCOMPARE(program_->relayModel().output(3).modeLetter, QStringLiteral("1"));
     }
 };
 

@@ -53,6 +53,7 @@ class TestRelayPage : public QObject {
     QTemporaryDir dir_;
     Sink sink_;
     Messages messages_;
+    std::unique_ptr<RelayModel> model_;
     std::unique_ptr<RelayPage> page_;
 
     template <typename T>
@@ -86,8 +87,10 @@ private slots:
     {
         sink_.frames.clear();
         messages_.texts.clear();
+        page_.reset();
+        model_ = std::make_unique<RelayModel>();
         page_ = std::make_unique<RelayPage>(
-            sink_, messages_, RelayPictures(dir_.filePath("program"), dir_.filePath("work")));
+            sink_, messages_, RelayPictures(dir_.filePath("program"), dir_.filePath("work")), *model_);
         page_->resize(800, 600);
         page_->show();
         QVERIFY(QTest::qWaitForWindowExposed(page_.get()));
@@ -191,13 +194,13 @@ private slots:
         user::click(control<PictureBox>("OutputImage9"));
         QCOMPARE(sink_.frames.size(), 1);
         QCOMPARE(sink_.frames[0].left(10), bytes("FF 04 07 01 02 01 03 00 00 00"));
-        page_->countdownTick();
+        model_->tick(); // the program's one-second housekeeping
         QCOMPARE(control<QLabel>("ModeLabel9")->text(), QStringLiteral("2"));
 
         QByteArray answer(20, '\0');
         answer[3] = 1;
         answer[4] = 0x02;
-        page_->applyStateAnswer(u8(answer), int(answer.size()));
+        model_->stateAnswerFrame(u8(answer)); // from the module bus
         QCOMPARE(pixelOf(9), QColor(Qt::green));
         QCOMPARE(page_->model().output(9).state, uint8_t(1));
     }
