@@ -339,13 +339,13 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         return;
     const int64_t points = int64_t(last) - first + 1;
     const auto runs = int64_t(out.size());
-    // Long runs start on the grid of a summary level whose blocks are at
-    // most a quarter of a run: a run is then read from the summaries of one
-    // level, in memory order, instead of from points at both ends. A pixel
-    // column moves by less than a quarter of itself, which no eye sees.
+    // Inner run ends go to the nearest boundary of the largest summary
+    // blocks no longer than half a run: each moves by at most a quarter of
+    // a run, no run comes out empty, and a run is read from the summaries
+    // of one level in memory order instead of from points at both ends.
     int64_t grid = 1;
     int gridLevel = -1; // the summary level of the grid's blocks
-    for (int shift = kBlockShift; (int64_t(1) << shift) * 4 <= points / runs; shift += kLevelShift) {
+    for (int shift = kBlockShift; (int64_t(1) << shift) * 2 <= points / runs; shift += kLevelShift) {
         grid = int64_t(1) << shift;
         ++gridLevel;
     }
@@ -353,27 +353,27 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         if (r <= 0 || r >= runs)
             return first + int(r <= 0 ? 0 : points);
         const int64_t at = first + r * points / runs;
-        return int(at / grid * grid);
+        return int((at + grid / 2) / grid * grid);
     };
     int begin = boundary(0);
     for (int64_t r = 0; r < runs; ++r) {
-        // Run r covers [first + r * points / runs, first + (r + 1) * points / runs),
-        // both ends on the grid.
         const int end = boundary(r + 1);
         if (begin >= end)
             continue;
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;
-        // On a long history the points at a run's ends are cache misses
-        // each; on the grid the summaries being read have them.
-        if (!edgeValues(gridLevel, begin, end, e.first, e.last)) {
-            e.first = edgeValue(begin, false);
-            e.last = edgeValue(end, true);
-        }
         e.minimum = std::numeric_limits<double>::infinity();
         e.maximum = -std::numeric_limits<double>::infinity();
-        span(begin, end, e.minimum, e.maximum, e.gap);
+        // The summaries being read have the ends on the grid; otherwise the
+        // points are read in index order, so that no block is decoded twice.
+        if (edgeValues(gridLevel, begin, end, e.first, e.last)) {
+            span(begin, end, e.minimum, e.maximum, e.gap);
+        } else {
+            e.first = edgeValue(begin, false);
+            span(begin, end, e.minimum, e.maximum, e.gap);
+            e.last = edgeValue(end, true);
+        }
         begin = end;
     }
 }
