@@ -1,5 +1,6 @@
 #include "measure/BlockCodec.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
@@ -65,14 +66,8 @@ public:
     // n in 1..32; false when the bytes end first.
     bool get(int n, uint64_t& value)
     {
-        if (bits_ < n) {
-            while (bits_ <= 56 && p_ != end_) {
-                acc_ |= uint64_t(*p_++) << (56 - bits_);
-                bits_ += 8;
-            }
-            if (bits_ < n)
-                return false;
-        }
+        if (bits_ < n && !refill(n))
+            return false;
         value = acc_ >> (64 - n);
         acc_ <<= n;
         bits_ -= n;
@@ -91,10 +86,44 @@ public:
         return true;
     }
 
+    // Takes the zero bits that come next, at most most (1..63) of them;
+    // 0 when a one bit comes next or the bytes have ended.
+    int zeros(int most)
+    {
+        if (bits_ == 0 && !refill(1))
+            return 0;
+        const int z = std::min({std::countl_zero(acc_), bits_, most});
+        acc_ <<= z;
+        bits_ -= z;
+        return z;
+    }
+
     // Every byte read, and what is left of the last one is zero padding.
     bool atEnd() const { return p_ == end_ && bits_ < 8 && acc_ == 0; }
 
 private:
+    // At least n bits pending, or false at the end of the bytes. Away from
+    // the end, eight bytes are loaded at once and the whole bytes that fit
+    // are taken: the bits of the byte that did not fit land below bits_,
+    // and its next load writes the very same bits there.
+    bool refill(int n)
+    {
+        if (end_ - p_ >= 8) {
+            uint64_t word = 0;
+            for (int k = 0; k < 8; ++k)
+                word = (word << 8) | p_[k];
+            acc_ |= word >> bits_;
+            p_ += (63 - bits_) >> 3;
+            bits_ |= 56;
+            return true;
+        }
+        while (bits_ <= 56 && p_ != end_) {
+            acc_ |= uint64_t(*p_++) << (56 - bits_);
+            bits_ += 8;
+        }
+        return bits_ >= n;
+    }
+
     const uint8_t* p_;
     const uint8_t* end_;
     uint64_t acc_ = 0; // bits_ bits, left-aligned
@@ -180,30 +209,33 @@ bool decodeXor(const uint8_t* bytes, std::size_t size, std::size_t n, Word* out)
     out[0] = previous;
     int lead = -1;
     int trail = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        uint64_t control = 0;
-        if (!bits.get(1, control))
-            return false;
-        if (control != 0) {
-            if (!bits.get(1, control))
-                return false;
-            if (control != 0) {
-                uint64_t l = 0;
-                uint64_t length = 0;
-                if (!bits.get(kFieldBits<Word>, l) || !bits.get(kFieldBits<Word>, length))
-                    return false;
-                if (int(l) + int(length) + 1 > kWidth<Word>)
-                    return false;
-                lead = int(l);
-                trail = kWidth<Word> - lead - int(length) - 1;
-            } else if (lead < 0) {
-                return false;
-            }
-            if (!bits.get64(kWidth<Word> - lead - trail, v))
-                return false;
-            previous ^= Word(v << trail);
+    for (std::size_t i = 1; i < n;) {
+        // Repeats (a 0 bit each) come in runs: taken a run at a time.
+        const int same = bits.zeros(int(std::min<std::size_t>(n - i, 63)));
+        if (same > 0) {
+            std::fill(out + i, out + i + same, previous);
+            i += std::size_t(same);
+            continue;
         }
-        out[i] = previous;
+        uint64_t control = 0; // 1 0 or 1 1
+        if (!bits.get(2, control))
+            return false;
+        if (control == 0b11) {
+            uint64_t l = 0;
+            uint64_t length = 0;
+            if (!bits.get(kFieldBits<Word>, l) || !bits.get(kFieldBits<Word>, length))
+                return false;
+            if (int(l) + int(length) + 1 > kWidth<Word>)
+                return false;
+            lead = int(l);
+            trail = kWidth<Word> - lead - int(length) - 1;
+        } else if (lead < 0) {
+            return false;
+        }
+        if (!bits.get64(kWidth<Word> - lead - trail, v))
+            return false;
+        previous ^= Word(v << trail);
+        out[i++] = previous;
     }
     return bits.atEnd();
 }
