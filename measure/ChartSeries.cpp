@@ -316,8 +316,14 @@ bool ChartSeries::valueRange(int first, int last, double& lo, double& hi) const
     lo = std::numeric_limits<double>::infinity();
     hi = -std::numeric_limits<double>::infinity();
     bool gap = false;
-    if (first <= last)
-        span(first, last + 1, lo, hi, gap);
+    if (first <= last) {
+        // The points after the last whole summary block first: a drawing
+        // of the same span reads on from the head, so the head's block is
+        // the one left decoded.
+        const int tail = std::max(first, (last + 1) & ~((1 << kBlockShift) - 1));
+        span(tail, last + 1, lo, hi, gap);
+        span(first, tail, lo, hi, gap);
+    }
     return lo <= hi;
 }
 

@@ -292,8 +292,8 @@ private slots:
     void summariesGiveThePlainEnvelopeWithRandomSpikes()
     {
         // Noise with rare spikes both ways and, in one series, values that
-        // are not finite; envelopes of random spans and widths must equal a
-        // plain pass over the points.
+        // are not finite; envelopes of random spans and widths, and the
+        // spans' value ranges, must equal a plain pass over the points.
         std::mt19937 random(12);
         // Modes: floats; floats with gaps; floats that turn into doubles
         // halfway (a value a float cannot hold), with gaps.
@@ -325,6 +325,8 @@ private slots:
                 // counted as points allow.
                 int next = lo;
                 int nonEmpty = 0;
+                double allLo = std::numeric_limits<double>::infinity();
+                double allHi = -allLo;
                 const double share = double(hi - lo + 1) / double(count);
                 for (int64_t r = 0; r < count; ++r) {
                     const ChartSeries::Envelope& got = runs[std::size_t(r)];
@@ -348,6 +350,8 @@ private slots:
                             mx = std::max(mx, v);
                         }
                     }
+                    allLo = std::min(allLo, mn);
+                    allHi = std::max(allHi, mx);
                     QCOMPARE(got.firstIndex, b);
                     QCOMPARE(got.minimum, mn);
                     QCOMPARE(got.maximum, mx);
@@ -358,6 +362,14 @@ private slots:
                 if (lo <= hi) {
                     QCOMPARE(next, hi + 1);
                     QCOMPARE(int64_t(nonEmpty), std::min<int64_t>(count, hi - lo + 1));
+                    // The automatic axis' range of the same span.
+                    double rangeLo = 0;
+                    double rangeHi = 0;
+                    QCOMPARE(s.valueRange(first, last, rangeLo, rangeHi), allLo <= allHi);
+                    if (allLo <= allHi) {
+                        QCOMPARE(rangeLo, allLo);
+                        QCOMPARE(rangeHi, allHi);
+                    }
                 }
             }
         }
