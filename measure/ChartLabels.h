@@ -3,8 +3,11 @@
 // Every parser call labels all the points it adds with the same time text,
 // so a chart keeps each text once (UTF-8, packed end to end) and its points
 // keep a 32-bit index. Index 0 is the empty label and always exists. Where
-// labels follow one another at one length (a time of day: "HH:MM:SS") they
-// are kept as one run of that length, so a label costs its bytes only.
+// labels follow one another at one length they are kept as one run of that
+// length, so a label costs its bytes only. Times of day ("HH:MM:SS") that
+// go on a second at a time, as the charting step writes them, cost nothing
+// each: such a run keeps its first second only and makes its texts when
+// read.
 #pragma once
 
 #include <QByteArray>
@@ -30,6 +33,8 @@ public:
     uint32_t addText(const QString& text) { return add(QByteArrayView(text.toUtf8())); }
 
     // Index as add() returned it; an unknown index reads as the empty label.
+    // The view stays valid until the second call after this one (a time of
+    // day is made into a buffer of this object), or until the next add().
     QByteArrayView bytes(uint32_t index) const;
     QString text(uint32_t index) const { return QString::fromUtf8(bytes(index)); }
 
@@ -39,15 +44,22 @@ public:
 
 private:
     // Labels first.. up to the next run's first, each length bytes long,
-    // the first of them at offset in text_.
+    // the first of them at offset in text_; or, with length 0, times of day
+    // a second apart from second offset (of the day) on.
     struct Run {
         uint32_t first;
         uint32_t offset;
         uint32_t length;
     };
+    bool extendsClock(QByteArrayView utf8) const;
+    void pushRun(Run run);
+
     std::string text_;      // every label's bytes, end to end
     std::vector<Run> runs_; // the labels from 1 on
     std::size_t count_ = 1; // the empty label counted
+    mutable char clock_[2][8] = {};
+    mutable uint32_t clockIndex_[2] = {kEmpty, kEmpty}; // the labels in clock_
+    mutable int flip_ = 0;
 };
 
 } // namespace obr9

@@ -1,6 +1,7 @@
 #include "measure/ChartSeries.h"
 
 #include <algorithm>
+#include <bit>
 #include <cfloat>
 #include <cmath>
 #include <cstring>
@@ -62,10 +63,10 @@ void scan(const V* p, std::size_t n, double& lo, double& hi, bool& gap)
 
 // Points [begin, end) of a column, chunk by chunk.
 template <typename V>
-void scanColumn(const ChunkedColumn<V>& column, std::size_t begin, std::size_t end, double& lo, double& hi,
+void scanColumn(const CompressedColumn<V>& column, std::size_t begin, std::size_t end, double& lo, double& hi,
                 bool& gap)
 {
-    constexpr std::size_t chunk = ChunkedColumn<V>::kChunk;
+    constexpr std::size_t chunk = CompressedColumn<V>::kBlock;
     while (begin < end) {
         const std::size_t stop = std::min(end, (begin / chunk + 1) * chunk);
         scan(column.at(begin), stop - begin, lo, hi, gap);
@@ -84,7 +85,7 @@ void pushSummary(std::vector<S>& level, S value)
 
 // Called with size counting the new point: closes every block it ends.
 template <typename V, typename Levels>
-void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t size, int blockShift, int levelShift)
+void closeBlocks(const CompressedColumn<V>& column, Levels& levels, std::size_t size, int blockShift, int levelShift)
 {
     const std::size_t block = std::size_t(1) << blockShift;
     if (size % block != 0)
@@ -119,7 +120,7 @@ void closeBlocks(const ChunkedColumn<V>& column, Levels& levels, std::size_t siz
 }
 
 template <typename V, typename Levels>
-void spanOf(const ChunkedColumn<V>& column, const Levels& levels, int blockShift, int levelShift, int begin,
+void spanOf(const CompressedColumn<V>& column, const Levels& levels, int blockShift, int levelShift, int begin,
             int end, double& lo, double& hi, bool& gap)
 {
     const int block = 1 << blockShift;
@@ -131,9 +132,14 @@ void spanOf(const ChunkedColumn<V>& column, const Levels& levels, int blockShift
         i = head;
     }
     while (i + block <= end) {
-        // The largest summarised block that starts at i and ends by end.
+        // The largest summarised block that starts at i and ends by end:
+        // the search starts at the highest level that i's alignment and
+        // the length left allow, so a read costs one step, not one a level.
         bool used = false;
-        for (int level = int(levels.size()) - 1; level >= 0; --level) {
+        const int byAlignment = (std::countr_zero(unsigned(i) | (1u << 30)) - blockShift) / levelShift;
+        const int byLength = (std::bit_width(unsigned(end - i)) - 1 - blockShift) / levelShift;
+        const int top = std::min({int(levels.size()) - 1, byAlignment, byLength});
+        for (int level = top; level >= 0; --level) {
             const int shift = blockShift + level * levelShift;
             const int length = 1 << shift;
             if ((i & (length - 1)) != 0 || i + length > end)
@@ -290,6 +296,37 @@ bool ChartSeries::edgeValues(int level, int begin, int end, double& first, doubl
     return doubles_ ? take(levelsD_) : take(levelsF_);
 }
 
+double ChartSeries::edgeValue(int index, bool last) const
+{
+    const int block = 1 << kBlockShift;
+    if (index % block == 0) {
+        const auto at = std::size_t(index / block - (last ? 1 : 0));
+        if (doubles_ && !levelsD_.empty() && at < levelsD_[0].size())
+            return last ? levelsD_[0][at].last : levelsD_[0][at].first;
+        if (!doubles_ && !levelsF_.empty() && at < levelsF_[0].size())
+            return double(last ? levelsF_[0][at].last : levelsF_[0][at].first);
+    }
+    return y(last ? index - 1 : index);
+}
+
+bool ChartSeries::valueRange(int first, int last, double& lo, double& hi) const
+{
+    first = std::max(first, 0);
+    last = std::min(last, size() - 1);
+    lo = std::numeric_limits<double>::infinity();
+    hi = -std::numeric_limits<double>::infinity();
+    bool gap = false;
+    if (first <= last) {
+        // The points after the last whole summary block first: a drawing
+        // of the same span reads on from the head, so the head's block is
+        // the one left decoded.
+        const int tail = std::max(first, (last + 1) & ~((1 << kBlockShift) - 1));
+        span(tail, last + 1, lo, hi, gap);
+        span(first, tail, lo, hi, gap);
+    }
+    return lo <= hi;
+}
+
 uint32_t ChartSeries::pointColour(int i) const
 {
     // The last run that starts at or before i.
@@ -308,13 +345,13 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         return;
     const int64_t points = int64_t(last) - first + 1;
     const auto runs = int64_t(out.size());
-    // Long runs start on the grid of a summary level whose blocks are at
-    // most a quarter of a run: a run is then read from the summaries of one
-    // level, in memory order, instead of from points at both ends. A pixel
-    // column moves by less than a quarter of itself, which no eye sees.
+    // Inner run ends go to the nearest boundary of the largest summary
+    // blocks no longer than half a run: each moves by at most a quarter of
+    // a run, no run comes out empty, and a run is read from the summaries
+    // of one level in memory order instead of from points at both ends.
     int64_t grid = 1;
     int gridLevel = -1; // the summary level of the grid's blocks
-    for (int shift = kBlockShift; (int64_t(1) << shift) * 4 <= points / runs; shift += kLevelShift) {
+    for (int shift = kBlockShift; (int64_t(1) << shift) * 2 <= points / runs; shift += kLevelShift) {
         grid = int64_t(1) << shift;
         ++gridLevel;
     }
@@ -322,27 +359,27 @@ void ChartSeries::envelope(int first, int last, std::span<Envelope> out) const
         if (r <= 0 || r >= runs)
             return first + int(r <= 0 ? 0 : points);
         const int64_t at = first + r * points / runs;
-        return int(at / grid * grid);
+        return int((at + grid / 2) / grid * grid);
     };
     int begin = boundary(0);
     for (int64_t r = 0; r < runs; ++r) {
-        // Run r covers [first + r * points / runs, first + (r + 1) * points / runs),
-        // both ends on the grid.
         const int end = boundary(r + 1);
         if (begin >= end)
             continue;
         Envelope& e = out[std::size_t(r)];
         e.firstIndex = begin;
         e.count = end - begin;
-        // On a long history the points at a run's ends are cache misses
-        // each; on the grid the summaries being read have them.
-        if (!edgeValues(gridLevel, begin, end, e.first, e.last)) {
-            e.first = y(begin);
-            e.last = y(end - 1);
-        }
         e.minimum = std::numeric_limits<double>::infinity();
         e.maximum = -std::numeric_limits<double>::infinity();
-        span(begin, end, e.minimum, e.maximum, e.gap);
+        // The summaries being read have the ends on the grid; otherwise the
+        // points are read in index order, so that no block is decoded twice.
+        if (edgeValues(gridLevel, begin, end, e.first, e.last)) {
+            span(begin, end, e.minimum, e.maximum, e.gap);
+        } else {
+            e.first = edgeValue(begin, false);
+            span(begin, end, e.minimum, e.maximum, e.gap);
+            e.last = edgeValue(end, true);
+        }
         begin = end;
     }
 }

@@ -2,9 +2,13 @@
 //
 // A point is a Y value, a label (index into the chart's ChartLabels) and a
 // colour; its X value is its index unless a loaded file said otherwise.
-// Stored per point: the Y value as a 32-bit float (4 bytes). Module values
-// arrive as floats, so nothing is lost; the first value a float cannot hold
-// bit for bit (a loaded file, say) turns the series' column into doubles.
+// Y values are floats while every value is one (module values arrive as
+// floats); the first value a float cannot hold bit for bit (a loaded file,
+// say) turns the series' column into doubles. Either column keeps closed
+// blocks of 1024 values compressed (CompressedColumn): readings that repeat
+// or move in sensor steps cost well under a byte, noise no more than raw.
+// Reading a point of a closed block decodes that block, so reads should go
+// in order or through the summaries; a series is read from one thread.
 // Labels are kept as arithmetic runs (label = base + step * offset, step 0
 // or 1): the charting step gives every point of a series the next label of
 // its chart, so a whole history is one run. Colours are kept as runs too: a
@@ -16,6 +20,7 @@
 #pragma once
 
 #include "measure/ChunkedColumn.h"
+#include "measure/CompressedColumn.h"
 
 #include <QString>
 #include <Qt>
@@ -58,18 +63,21 @@ public:
 
     // For drawing many points on few pixels: points first..last (inclusive,
     // clamped to the series) cut into out.size() runs of about equal index
-    // length (long runs begin on a block boundary of the pyramid below; the
-    // runs' firstIndex and count say where each one lies), each with its least and greatest finite Y, its first and last Y, and
+    // length (the runs' firstIndex and count say where each one lies), each
+    // with its least and greatest finite Y, its first and last Y, and
     // whether some Y is not finite (a gap in the line). A line through them
     // looks like the full line, spikes included. A run that gets no point
     // (more runs than points) has count 0; a run without a finite Y has
     // minimum > maximum.
     //
     // The cost does not grow with the history: beside the points the series
-    // keeps a pyramid of block summaries (least and greatest finite value of
-    // each aligned block of 64, 512, 4096, ... points), and a run is read
-    // from the largest blocks that fit in it plus at most 63 single points
-    // at each end, read as one contiguous stretch.
+    // keeps a pyramid of block summaries (least, greatest, first and last
+    // value of each aligned block of 32, 256, 2048, ... points). Runs of 64
+    // points or more have their inner ends moved to the nearest boundary of
+    // the largest blocks no longer than half a run (by at most a quarter of
+    // a run, which no eye sees), so they are read from summaries alone; only
+    // the span's own two ends read up to 31 points each. Shorter runs read
+    // their points, each closed block decoded once, in order.
     struct Envelope {
         double minimum = 0;
         double maximum = 0;
@@ -80,6 +88,10 @@ public:
         int count = 0;
     };
     void envelope(int first, int last, std::span<Envelope> out) const;
+    // Least and greatest finite Y of points first..last (clamped), from the
+    // summaries: only up to 31 points at each end that no summary covers
+    // are read. False when no finite Y lies there.
+    bool valueRange(int first, int last, double& lo, double& hi) const;
 
     // What a chart file has to store per point.
     bool hasOwnX() const;
@@ -108,17 +120,20 @@ private:
     // First and last value of [begin, end) when both ends lie on the blocks
     // of a summary level and those blocks are summarised.
     bool edgeValues(int level, int begin, int end, double& first, double& last) const;
+    // Y of a run's first point (or, with last, of the point before end),
+    // from a level-0 summary where one begins (ends) there.
+    double edgeValue(int index, bool last) const;
     // Least and greatest finite value and the gap flag of points [begin, end).
     void span(int begin, int end, double& lo, double& hi, bool& gap) const;
 
-    // The pyramid: level 0 summarises aligned blocks of 64 points, each level
+    // The pyramid: level 0 summarises aligned blocks of 32 points, each level
     // above 8 blocks of the one below. A summary has the least and greatest
     // value of its block, or NaN in both when a value in it is not finite
     // (such a block is read point by point; those values only come from
     // files). Each also keeps its block's first and last value, so a long
     // pixel column needs no point at all. Floats while the points are
-    // floats, so the pyramid costs under a third of a byte a point.
-    static constexpr int kBlockShift = 6;
+    // floats, so the pyramid costs 16 bytes a 28 points (0.57 B a point).
+    static constexpr int kBlockShift = 5;
     static constexpr int kLevelShift = 3;
     template <typename V>
     struct Summary {
@@ -136,8 +151,8 @@ private:
 
     std::size_t size_ = 0;
     bool doubles_ = false;
-    ChunkedColumn<float> yf_;  // while every value is a float
-    ChunkedColumn<double> yd_; // from the first value that is not
+    CompressedColumn<float> yf_;  // while every value is a float
+    CompressedColumn<double> yd_; // from the first value that is not
     std::vector<LabelRun> labelRuns_;
     ChunkedColumn<double> x_; // only once some X differs from its index
     bool ownX_ = false;

@@ -147,11 +147,11 @@ QCPRange ChartSeriesPlottable::valueRangeIn(const QCPRange& keys, bool& foundRan
         const int first = all ? 0 : std::max(0, int(std::ceil(std::max(keys.lower, -1.0))));
         const int last = all ? s.size() - 1
                              : int(std::floor(std::min(keys.upper, double(s.size() - 1))));
-        ChartSeries::Envelope e;
-        s.envelope(first, last, std::span(&e, 1));
-        if (e.count > 0 && e.minimum <= e.maximum) {
-            take(e.minimum);
-            take(e.maximum);
+        double minimum = 0;
+        double maximum = 0;
+        if (s.valueRange(first, last, minimum, maximum)) {
+            take(minimum);
+            take(maximum);
         }
     }
     foundRange = lo <= hi;
