@@ -255,8 +255,8 @@ void TForm3::attach(DeviceConfigSession* session, TForm2* login)
     if (!session_)
         return;
     connect(session_, &DeviceConfigSession::settingsRecordRead, this, &TForm3::fillFromRecord);
-    connect(session_, &DeviceConfigSession::uploadProgressed, progressBar1_,
-            &QProgressBar::setValue);
+    connect(session_, &DeviceConfigSession::uploadProgressed, this,
+            [this](int percent) { progressBar1_->setValue(percent); });
     connect(session_, &DeviceConfigSession::ended, this, &TForm3::closeQuietly);
 }
 
