@@ -22,7 +22,7 @@ class TForm2;
 namespace obr9 {
 class DeviceConfigSession;
 struct SettingsRecord;
-}
+} // namespace obr9
 
 class TForm3 : public QDialog {
     Q_OBJECT
