@@ -4,6 +4,7 @@
 #include "base/IniFile.h"
 #include "devconfig/ui/TForm2.h"
 #include "devconfig/ui/TForm3.h"
+#include "measure/ui/DriverReadingTexts.h"
 #include "measure/ui/ModulePage.h"
 #include "measure/ui/TForm4.h"
 #include "measure/ui/TForm5.h"
@@ -52,11 +53,12 @@ private:
 TForm1::TForm1(QWidget* parent)
     : QMainWindow(parent)
     , defaultReporter_(std::make_unique<MessageBoxReporter>(this))
-    , program_(std::make_unique<Program>(static_cast<LinkControls*>(this)))
+    , program_(std::make_unique<Program>())
     , pictures_(DriverPictures::make())
 {
     setObjectName(QStringLiteral("Form1"));
     program_->setReporter(defaultReporter_.get());
+    program_->setLinkBoxesInWindow(true);
     Reporter& reporter = program_->reporter();
 
     auto* central = new QWidget(this);
@@ -70,13 +72,13 @@ TForm1::TForm1(QWidget* parent)
     pageControl1_->addTab(relayPage_, QStringLiteral("VK8"));
     modulePage_ = new ModulePage(program_->hq2(), reporter);
     pageControl1_->addTab(modulePage_, QStringLiteral("HQ-2"));
-    modulePage_->setDisplayFormat(&program_->displayFormat());
 
     buildDriverPage(driverPage);
     buildConnectionGroup();
     buildHiddenControls();
     buildAlarms();
     connectProgram();
+    pushLinkSettings();
 
     connect(pageControl1_, &QTabWidget::currentChanged, this, [this] { PageControl1Change(); });
 
@@ -104,28 +106,32 @@ void TForm1::connectProgram()
     Program* p = program_.get();
     connect(p, &Program::statusChanged, this, &QWidget::setWindowTitle);
     connect(p, &Program::memoWritten, this, &TForm1::memoLine);
-    connect(p, &Program::serverStatus, label25_, &QLabel::setText);
-    connect(p, &Program::liveTimerCounted, this, [this](int seconds) {
+    ConnectionManager* link = &p->link();
+    connect(link, &ConnectionManager::serverStatusChanged, label25_, &QLabel::setText);
+    connect(link, &ConnectionManager::liveTimerCounted, this, [this](int seconds) {
         label41_->setText(QStringLiteral("LiveTimer=") + QString::number(seconds));
     });
-    connect(p, &Program::secondsCounted, this, [this](int seconds) {
+    connect(link, &ConnectionManager::secondsCounted, this, [this](int seconds) {
         label75_->setText(QStringLiteral("sekundy=") + QString::number(seconds));
     });
     connect(p, &Program::connectSet, checkBoxConnect_, &QCheckBox::setChecked);
     connect(p, &Program::listenSet, checkBox2_, &QCheckBox::setChecked);
-    connect(p, &Program::addressRemembered, this, [this](const QString& host) {
+    connect(link, &ConnectionManager::addressUsed, this, [this](const QString& host) {
         if (hostIP_->findText(host, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
             hostIP_->addItem(host);
     });
     connect(p, &Program::settingsAllowed, button9_, &QWidget::setEnabled);
     connect(p, &Program::deviceIdentified, this, [this] { button9_->setEnabled(true); });
     connect(p, &Program::diagnosticsShown, this, &TForm1::showDiagnostics);
-    connect(p, &Program::sensorKindChanged, this, &TForm1::showSensorKind);
-    connect(p, &Program::inputsOutputsShown, this, &TForm1::showInputsOutputs);
-    connect(p, &Program::channelShown, this,
-            [this](int channel, const QString&, const QString& text) { showChannel(channel, text); });
-    connect(p, &Program::temperatureHumidityValues, this, &TForm1::showTemperatureHumidity);
-    connect(p, &Program::voltageValue, label18_, &QLabel::setText);
+    MeasurementDecoder* decoder = &p->decoder();
+    connect(decoder, &MeasurementDecoder::temperatureKindChanged, this, &TForm1::showSensorKind);
+    connect(decoder, &MeasurementDecoder::inputsOutputsRead, this, &TForm1::showInputsOutputs);
+    connect(decoder, &MeasurementDecoder::temperatureChannelRead, this, &TForm1::showChannel);
+    connect(decoder, &MeasurementDecoder::temperatureHumidityRead, this,
+            &TForm1::showTemperatureHumidity);
+    connect(decoder, &MeasurementDecoder::voltageRead, this, &TForm1::showVoltage);
+    connect(&p->recording(), &Recording::decimalSeparatorChanged, modulePage_,
+            &ModulePage::setDecimalSeparator);
     for (QCheckBox* box : {recordIo_, recordTemperature_, recordVoltage_})
         connect(box, &QCheckBox::toggled, this, &TForm1::updateRecording);
 }
@@ -138,15 +144,16 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
     form5_ = channels;
     Program* p = program_.get();
     if (form4_) {
-        form4_->attachSources(&p->deviceState(), &p->temperatureHistory(), &p->voltageHistory());
+        MeasurementDecoder* decoder = &p->decoder();
         form4_->setReporter(&p->reporter());
-        form4_->setDisplayFormat(&p->displayFormat());
-        connect(p, &Program::sensorKindChanged, form4_, &TForm4::showSensorKind);
-        connect(p, &Program::channelShown, form4_,
-                [this](int channel, const QString&, const QString& text) {
-                    form4_->showChannel(channel, text);
-                });
-        connect(p, &Program::temperatureHumidityValues, form4_, &TForm4::showTemperatureHumidity);
+        form4_->setDecimalSeparator(p->recording().decimalSeparator());
+        connect(&p->recording(), &Recording::decimalSeparatorChanged, form4_,
+                &TForm4::setDecimalSeparator);
+        connect(decoder, &MeasurementDecoder::temperatureKindChanged, form4_,
+                &TForm4::showSensorKind);
+        connect(decoder, &MeasurementDecoder::temperatureChannelRead, form4_, &TForm4::showChannel);
+        connect(decoder, &MeasurementDecoder::temperatureHumidityRead, form4_,
+                &TForm4::showTemperatureHumidity);
         connect(p, &Program::voltageChartDue, form4_, &TForm4::redrawVoltage);
         connect(p, &Program::temperatureChartDue, form4_, &TForm4::RysujWykres);
     }
@@ -155,7 +162,8 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
         connect(p, &Program::voltageIntervalReported, form5_, &TForm5::showVoltageInterval);
         connect(p, &Program::temperatureIntervalReported, form5_,
                 &TForm5::showTemperatureInterval);
-        connect(p, &Program::channelShown, form5_, &TForm5::offerChannelName);
+        connect(&p->decoder(), &MeasurementDecoder::temperatureChannelRead, form5_,
+                &TForm5::offerChannelName);
         connect(form5_, &TForm5::samplingShown, this, [this](int voltage, int temperature) {
             program_->recording().voltageIntervalIndex = voltage;
             program_->recording().temperatureIntervalIndex = temperature;
@@ -228,6 +236,7 @@ void TForm1::bindSettings()
             // stays the first one until the operator changes pages.
             const QSignalBlocker quiet(pageControl1_);
             pageControl1_->setCurrentIndex(value.number);
+            program_->link().setLanRoute(lanRoute());
             return true;
         },
         [this] { return QString::number(pageControl1_->currentIndex()); });
@@ -290,20 +299,38 @@ void TForm1::closeEvent(QCloseEvent* event)
 
 // ---- status and controls -------------------------------------------------
 
-bool TForm1::connectChecked() const { return checkBoxConnect_->isChecked(); }
-QString TForm1::portText() const { return comboBoxPort_->currentText(); }
-QString TForm1::hostText() const { return hostIP_->currentText(); }
-QString TForm1::tcpPortText() const { return editPort_->text(); }
-QString TForm1::speedText() const { return comboBoxSpeed_->currentText(); }
-int TForm1::activePage() const { return pageControl1_->currentIndex(); }
-bool TForm1::clearSecondsChecked() const { return checkBox7_->isChecked(); }
+LanRoute TForm1::lanRoute() const
+{
+    return pageControl1_->currentIndex() == kTemperatureModulePage ? LanRoute::ModuleBus
+                                                                   : LanRoute::Controller;
+}
+
+void TForm1::pushLinkSettings()
+{
+    ConnectionManager& link = program_->link();
+    link.setPortText(comboBoxPort_->currentText());
+    link.setHost(hostIP_->currentText());
+    link.setTcpPort(editPort_->text());
+    link.setSpeed(comboBoxSpeed_->currentText());
+    link.setLanRoute(lanRoute());
+    link.setClearSeconds(checkBox7_->isChecked());
+}
 
 void TForm1::memoLine(const QString& line) { debugMemo_->appendPlainText(line); }
 
 // ---- handlers ------------------------------------------------------------
 
-void TForm1::CheckBoxConnectClick() { program_->CheckBoxConnectClick(); }
-void TForm1::CheckBox2Click() { program_->CheckBox2Click(checkBox2_->isChecked()); }
+void TForm1::CheckBoxConnectClick()
+{
+    pushLinkSettings();
+    program_->CheckBoxConnectClick(checkBoxConnect_->isChecked());
+}
+
+void TForm1::CheckBox2Click()
+{
+    pushLinkSettings();
+    program_->CheckBox2Click(checkBox2_->isChecked());
+}
 
 void TForm1::ComboBoxPortDropDown()
 {
@@ -317,7 +344,7 @@ void TForm1::ComboBoxPortDropDown()
 void TForm1::ComboBoxPortChange()
 {
     const bool lan = comboBoxPort_->currentText() == LinkText::lan;
-    program_->link().setLanChosen(lan);
+    program_->link().setPortText(comboBoxPort_->currentText());
     comboBoxSpeed_->setVisible(!lan);
     hostIP_->setVisible(lan);
     editPort_->setVisible(lan);
@@ -381,6 +408,7 @@ void TForm1::PageControl1Change()
     } else {
         rememberedPage_ = pageControl1_->currentIndex();
     }
+    program_->link().setLanRoute(lanRoute());
     applyPollRate();
 }
 
@@ -408,17 +436,28 @@ void TForm1::showInputsOutputs(const InputsOutputs& io)
     image2_->draw(io.out1On ? pictures_.outputOn : pictures_.outputOff);
 }
 
-void TForm1::showChannel(int channel, const QString& text)
+DisplayFormat TForm1::numberFormat() const
+{
+    return DisplayFormat(program_->recording().decimalSeparator());
+}
+
+void TForm1::showChannel(int channel, const QString& name, float celsius)
 {
     QLabel* label = temperatureLabels_[size_t(channel)];
     label->setEnabled(true);
-    label->setText(text);
+    label->setText(DriverReadingTexts::channel(name, celsius, numberFormat()));
 }
 
-void TForm1::showTemperatureHumidity(const QString& temperatureText, const QString& humidityText)
+void TForm1::showTemperatureHumidity(float celsius, float humidityPercent)
 {
-    temperatureLabels_[0]->setText(temperatureText);
-    temperatureLabels_[1]->setText(humidityText);
+    const DisplayFormat format = numberFormat();
+    temperatureLabels_[0]->setText(DriverReadingTexts::temperature(celsius, format));
+    temperatureLabels_[1]->setText(DriverReadingTexts::humidity(humidityPercent, format));
+}
+
+void TForm1::showVoltage(float volts)
+{
+    label18_->setText(DriverReadingTexts::voltage(volts, numberFormat()));
 }
 
 // Any one box records every kind: they are not tied to their files.
@@ -442,12 +481,9 @@ void TForm1::sendChannelSettings(const QByteArray& frame) { program_->link().Sen
 
 void TForm1::relabelTemperatures(const std::array<QString, 8>& names)
 {
-    const DisplayFormat& format = program_->displayFormat();
+    const DisplayFormat format = numberFormat();
     const DeviceState& state = program_->deviceState();
-    for (size_t k = 0; k < names.size(); ++k) {
-        QString text = names[k];
-        text += QLatin1Char('=');
-        format.appendGeneral(text, double(state.lastTemperatures[k]));
-        temperatureLabels_[k]->setText(text);
-    }
+    for (size_t k = 0; k < names.size(); ++k)
+        temperatureLabels_[k]->setText(
+            DriverReadingTexts::renamedChannel(names[k], state.lastTemperatures[k], format));
 }

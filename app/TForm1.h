@@ -4,9 +4,9 @@
 #pragma once
 
 #include "app/DriverPictures.h"
+#include "base/DisplayFormat.h"
 #include "base/SettingsKeys.h"
 #include "base/SettingsLocation.h"
-#include "link/LinkControls.h"
 #include "measure/ui/TForm5.h"
 #include "program/Program.h"
 
@@ -37,7 +37,7 @@ class TForm5;
 
 using obr9::captionPrefix;
 
-class TForm1 : public QMainWindow, private obr9::LinkControls, private ChannelSettingsHost {
+class TForm1 : public QMainWindow, private ChannelSettingsHost {
     Q_OBJECT
 public:
     static constexpr int kDriverPage = 0;
@@ -72,7 +72,6 @@ public:
     obr9::DeviceState& deviceState() { return program_->deviceState(); }
     obr9::TemperatureHistory& temperatureHistory() { return program_->temperatureHistory(); }
     obr9::VoltageHistory& voltageHistory() { return program_->voltageHistory(); }
-    obr9::DisplayFormat& displayFormat() { return program_->displayFormat(); }
     obr9::CsvRecorder& recorder() { return program_->recorder(); }
     QTimer& timer1() { return program_->timer1(); }
     QTimer& timer2() { return program_->timer2(); }
@@ -135,14 +134,10 @@ private:
     void applyPollRate();
     obr9::SettingsLocation settingsLocation() const;
 
-    // LinkControls
-    bool connectChecked() const override;
-    QString portText() const override;
-    QString hostText() const override;
-    QString tcpPortText() const override;
-    QString speedText() const override;
-    int activePage() const override;
-    bool clearSecondsChecked() const override;
+    // The "Connection" group's choices and the page's route, told to the
+    // connection manager (also before each connect and listen).
+    void pushLinkSettings();
+    obr9::LanRoute lanRoute() const;
 
     // What the Program reports, shown.
     void connectProgram();
@@ -150,8 +145,11 @@ private:
     void showDiagnostics(const obr9::ParserDiagnostics& d);
     void showSensorKind(obr9::TemperatureKind kind);
     void showInputsOutputs(const obr9::InputsOutputs& io);
-    void showChannel(int channel, const QString& text);
-    void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
+    void showChannel(int channel, const QString& name, float celsius);
+    void showTemperatureHumidity(float celsius, float humidityPercent);
+    void showVoltage(float volts);
+    // Numbers as the recording has them shown at this moment.
+    obr9::DisplayFormat numberFormat() const;
     void updateRecording();
 
     // ChannelSettingsHost

@@ -48,6 +48,8 @@ void TForm1::buildConnectionGroup()
     hostIP_->addItem(QStringLiteral("192.168.1.161"));
     hostIP_->setGeometry(10, 76, 155, 26);
     connect(hostIP_, &QComboBox::activated, this, [this] { HostIPClick(); });
+    connect(hostIP_, &QComboBox::currentTextChanged, &program_->link(),
+            &ConnectionManager::setHost);
 
     comboBoxSpeed_ = named(new QComboBox(connectionGroup_), "ComboBoxSpeed");
     comboBoxSpeed_->setEditable(true);
@@ -56,11 +58,14 @@ void TForm1::buildConnectionGroup()
     comboBoxSpeed_->setCurrentIndex(1);
     comboBoxSpeed_->setGeometry(10, 76, 155, 26);
     comboBoxSpeed_->hide();
+    connect(comboBoxSpeed_, &QComboBox::currentTextChanged, &program_->link(),
+            &ConnectionManager::setSpeed);
 
     label3_ = named(new QLabel(QStringLiteral("Port"), connectionGroup_), "Label3");
     label3_->setGeometry(10, 108, 155, 18);
     editPort_ = named(new QLineEdit(QStringLiteral("8090"), connectionGroup_), "EditPort");
     editPort_->setGeometry(10, 128, 155, 26);
+    connect(editPort_, &QLineEdit::textChanged, &program_->link(), &ConnectionManager::setTcpPort);
 
     checkBoxConnect_ = named(new QCheckBox(QStringLiteral("connect"), connectionGroup_),
                              "CheckBoxConnect");
@@ -179,6 +184,7 @@ void TForm1::buildHiddenControls()
 
     checkBox7_ = named(new QCheckBox(QStringLiteral("clear"), central), "CheckBox7");
     checkBox7_->hide();
+    connect(checkBox7_, &QCheckBox::toggled, &program_->link(), &ConnectionManager::setClearSeconds);
 }
 
 void TForm1::applyLayout()

@@ -7,6 +7,7 @@
 //
 //   bench_receive_parser [megabytes=200]
 
+#include "base/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ReceiveParser.h"
 
@@ -23,33 +24,34 @@ using namespace obr9;
 namespace {
 
 // Counts what the windows would be told, so nothing is optimised away.
-class CountingListener : public ParserListener, public MeasurementListener {
+class CountingListener : public ParserListener {
 public:
     explicit CountingListener(MeasurementDecoder& d)
         : decoder(d)
     {
+        // The number texts the windows make of the values.
+        QObject::connect(&d, &MeasurementDecoder::temperatureChannelRead,
+                         [this](int, const QString& name, float v) {
+                             textChars += name.size() + format.general(v).size();
+                         });
+        QObject::connect(&d, &MeasurementDecoder::temperatureHumidityRead, [this](float t, float h) {
+            textChars += format.general(t).size() + format.general(h).size();
+        });
+        QObject::connect(&d, &MeasurementDecoder::voltageRead,
+                         [this](float v) { textChars += format.fixed(v).size(); });
+        QObject::connect(&d, &MeasurementDecoder::recordDue,
+                         [this](const float* values, int count, RecordKind) {
+                             for (int i = 0; i < count; ++i)
+                                 valueSum += double(values[i]);
+                         });
     }
     void dataFrame(uint8_t type, const uint8_t* payload, int) override
     {
         ++frames;
         decoder.decode(type, payload);
     }
-    void temperatureChannelShown(int, const QString&, const QString& text) override
-    {
-        textChars += text.size();
-    }
-    void temperatureHumidityShown(const QString& t, const QString& h) override
-    {
-        textChars += t.size() + h.size();
-    }
-    void voltageShown(const QString& text) override { textChars += text.size(); }
-    void recordValues(const float* values, int count, obr9::RecordKind) override
-    {
-        for (int i = 0; i < count; ++i)
-            valueSum += double(values[i]);
-    }
-
     MeasurementDecoder& decoder;
+    DisplayFormat format;
     long long frames = 0;
     long long textChars = 0;
     double valueSum = 0;
@@ -104,10 +106,8 @@ int main(int argc, char** argv)
         auto state = std::make_unique<DeviceState>();
         auto temperatures = std::make_unique<TemperatureHistory>();
         auto voltage = std::make_unique<VoltageHistory>();
-        DisplayFormat format;
-        MeasurementDecoder decoder(*state, *temperatures, *voltage, format);
+        MeasurementDecoder decoder(*state, *temperatures, *voltage);
         CountingListener listener(decoder);
-        decoder.setListener(&listener);
         auto parser = std::make_unique<ReceiveParser>(&listener);
 
         const long long total = (long long)megabytes << 20;

@@ -6,6 +6,7 @@
 //   control bit 2:    request a parser reset before the chunk
 //   control bits 3-7: chunk length selector (1..31, 0 = the rest)
 
+#include "base/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ReceiveParser.h"
 
@@ -20,8 +21,17 @@ namespace {
 class Harness : public ParserListener, public Reporter {
 public:
     Harness()
-        : decoder(state, temperatures, voltage, format)
+        : decoder(state, temperatures, voltage)
     {
+        // The values go through the number texts the windows make of them.
+        QObject::connect(&decoder, &MeasurementDecoder::temperatureChannelRead,
+                         [this](int, const QString&, float v) { formatted += format.general(v).size(); });
+        QObject::connect(&decoder, &MeasurementDecoder::temperatureHumidityRead,
+                         [this](float t, float h) {
+                             formatted += format.general(t).size() + format.general(h).size();
+                         });
+        QObject::connect(&decoder, &MeasurementDecoder::voltageRead,
+                         [this](float v) { formatted += format.fixed(v).size(); });
         parser.setListener(this);
         parser.setReporter(this);
     }
@@ -69,6 +79,7 @@ public:
     ReceiveParser parser;
     int acks = 0;
     int messages = 0;
+    long long formatted = 0;
 };
 
 } // namespace

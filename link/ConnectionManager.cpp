@@ -7,10 +7,8 @@
 
 namespace obr9 {
 
-ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& listener,
-                                     QObject* parent)
+ConnectionManager::ConnectionManager(LinkListener& listener, QObject* parent)
     : QObject(parent)
-    , controls_(controls)
     , listener_(listener)
 {
     connect(&client_, &TcpClientLink::connecting, this,
@@ -19,7 +17,7 @@ ConnectionManager::ConnectionManager(LinkControls& controls, LinkListener& liste
     connect(&client_, &TcpClientLink::disconnected, this, [this] {
         listener_.statusCaption(LinkText::notConnected);
         // "connect" still ticked: the controller went, not the operator.
-        if (controls_.connectChecked() && lanChosen_)
+        if (connect_ && lanChosen_)
             setControllerLost(true);
     });
     connect(&client_, &Link::bytesReceived, this, [this] { readLinkIntoParser(client_, true); });
@@ -51,7 +49,7 @@ void ConnectionManager::SendFrame(const uint8_t* data, int length)
 {
     if (length <= 0 || !data)
         return;
-    if (controls_.connectChecked()) {
+    if (connect_) {
         if (lanChosen_) {
             // A closed client drops the bytes silently.
             if (client_.canWrite())
@@ -87,12 +85,19 @@ void ConnectionManager::Button10Click()
 
 // ---- connect and listen --------------------------------------------------
 
-void ConnectionManager::CheckBoxConnectClick()
+void ConnectionManager::setPortText(const QString& text)
 {
+    portText_ = text;
+    lanChosen_ = text == LinkText::lan;
+}
+
+void ConnectionManager::CheckBoxConnectClick(bool connect)
+{
+    connect_ = connect;
     listener_.statusCaption(LinkText::deviceNotConnected);
     setTemperatureModuleSeen(false);
 
-    if (!controls_.connectChecked()) {
+    if (!connect_) {
         if (!reconnecting_)
             setControllerLost(false);
         disconnect();
@@ -107,21 +112,21 @@ void ConnectionManager::CheckBoxConnectClick()
 void ConnectionManager::connectTcpClient()
 {
     liveTimer_ = 0;
-    const QString host = controls_.hostText();
+    const QString host = host_;
     quint16 port = 0;
     if (!tcpPortNumber(port))
         return; // nothing opened; the box stays checked
     client_.setTarget(host, port);
     client_.open();
     parser_.requestReset();
-    listener_.memoLine(controls_.portText());
+    listener_.memoLine(portText_);
     listener_.historyRestart();
-    listener_.addressUsed(host);
+    emit addressUsed(host);
 }
 
 ConnectionManager::LinkId ConnectionManager::activeLink() const
 {
-    if (controls_.connectChecked())
+    if (connect_)
         return lanChosen_ ? LinkId::Client : LinkId::Serial;
     return server_.canWrite() ? LinkId::Server : LinkId::None;
 }
@@ -138,14 +143,14 @@ void ConnectionManager::forgetAnswer(LinkId link)
 void ConnectionManager::memoSerialLine()
 {
     listener_.memoLine(LinkText::portOpened);
-    listener_.memoLine(controls_.portText());
-    listener_.memoLine(LinkText::speedPrefix + controls_.speedText());
+    listener_.memoLine(portText_);
+    listener_.memoLine(LinkText::speedPrefix + speed_);
 }
 
 void ConnectionManager::connectSerialPort()
 {
     serialReopen_.stop();
-    serial_.setPort(controls_.portText(), controls_.speedText());
+    serial_.setPort(portText_, speed_);
     if (serial_.open()) {
         memoSerialLine();
         return;
@@ -169,11 +174,11 @@ void ConnectionManager::serialPortGone()
 
 void ConnectionManager::tryReopenSerialPort()
 {
-    if (!controls_.connectChecked() || lanChosen_) {
+    if (!connect_ || lanChosen_) {
         serialReopen_.stop();
         return;
     }
-    serial_.setPort(controls_.portText(), controls_.speedText());
+    serial_.setPort(portText_, speed_);
     if (!serial_.open()) {
         serial_.close();
         return; // next try in kSerialReopenIntervalMs
@@ -211,7 +216,7 @@ void ConnectionManager::deviceSettingsClosed()
     // However the dialog closed: the live timer counts again.
     setSettingsDialogActive(false);
     listener_.settingsButtonEnabled(true);
-    if (controls_.connectChecked()) {
+    if (connect_) {
         parser_.setRequestMode(RequestData);
         static const uint8_t closeFrame[2] = {0xFF, 0x00};
         SendFrame(closeFrame, 2);
@@ -222,7 +227,7 @@ void ConnectionManager::deviceSettingsClosed()
 
 bool ConnectionManager::tcpPortNumber(quint16& port)
 {
-    const QString text = controls_.tcpPortText();
+    const QString& text = tcpPort_;
     int number = 0;
     if (!textToInt(text, number) || number < 0 || number > 65535) {
         listener_.conversionError(notAnIntegerMessage(text));
@@ -276,16 +281,17 @@ void ConnectionManager::closeClient(bool graceful)
 
 void ConnectionManager::CheckBox2Click(bool listen)
 {
+    listen_ = listen;
     if (listen) {
         quint16 port = 0;
         if (!tcpPortNumber(port))
             return;
         server_.setPort(port);
         if (server_.open()) {
-            listener_.serverLabel(LinkText::listening);
+            emit serverStatusChanged(LinkText::listening);
         } else {
             // A port in use must not look like a server waiting for clients.
-            listener_.serverLabel(LinkText::serverIdle);
+            emit serverStatusChanged(LinkText::serverIdle);
             listener_.linkError(QStringLiteral("Cannot listen on port %1: %2")
                                     .arg(port)
                                     .arg(server_.errorString()));
@@ -293,9 +299,9 @@ void ConnectionManager::CheckBox2Click(bool listen)
     } else {
         server_.close();
         listener_.statusCaption(LinkText::notConnected);
-        listener_.serverLabel(LinkText::clientDisconnected);
+        emit serverStatusChanged(LinkText::clientDisconnected);
         forgetAnswer(LinkId::Server);
-        if (!controls_.connectChecked())
+        if (!connect_)
             setControllerLost(false);
     }
     parser_.requestReset();
@@ -329,7 +335,7 @@ void ConnectionManager::readLinkIntoParser(Link& link, bool moduleStreamAllowed)
     const int64_t n = link.read(readBuffer_.data(), kSocketReadPortion);
     if (n > 0) {
         readingFrom_ = &link == &client_ ? LinkId::Client : LinkId::Server;
-        if (moduleStreamAllowed && controls_.activePage() == kTemperatureModulePage)
+        if (moduleStreamAllowed && route_ == LanRoute::ModuleBus)
             listener_.moduleBytes(readBuffer_.data(), int(n));
         else
             parser_.acceptRead(readBuffer_.data(), int(n));
@@ -362,7 +368,7 @@ void ConnectionManager::readRest()
 
 void ConnectionManager::onServerConnection()
 {
-    listener_.serverLabel(LinkText::clientConnected);
+    emit serverStatusChanged(LinkText::clientConnected);
     listener_.statusCaption(LinkText::connected);
     sendIdentificationRequest();
     parser_.setRequestMode(RequestAnswer);
@@ -370,7 +376,7 @@ void ConnectionManager::onServerConnection()
 
 void ConnectionManager::onServerClientDisconnected()
 {
-    listener_.serverLabel(LinkText::clientDisconnected);
+    emit serverStatusChanged(LinkText::clientDisconnected);
     listener_.statusCaption(LinkText::notConnected);
     // Only a controller that had answered on the server is missed.
     if (answeredLink_ == LinkId::Server)
@@ -406,10 +412,10 @@ void ConnectionManager::Timer1Timer()
 
 void ConnectionManager::Timer2Timer()
 {
-    if (controls_.clearSecondsChecked())
+    if (clearSeconds_)
         secondsCounter_ = 0;
     ++secondsCounter_;
-    listener_.secondsShown(secondsCounter_);
+    emit secondsCounted(secondsCounter_);
 
     if (settingsDialogActive_)
         liveTimer_ = 0;
@@ -422,14 +428,14 @@ void ConnectionManager::Timer2Timer()
     if (liveTimer_ > kReconnectAfter) {
         listener_.statusCaption(LinkText::timeOut);
         setControllerLost(true);
-        if (controls_.connectChecked()) {
+        if (connect_) {
             reconnecting_ = true;
             listener_.setConnectChecked(false);
             listener_.setConnectChecked(true);
             reconnecting_ = false;
         }
     }
-    listener_.liveTimerShown(liveTimer_);
+    emit liveTimerCounted(liveTimer_);
 }
 
 // ---- what the parser reported --------------------------------------------

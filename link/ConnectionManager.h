@@ -10,7 +10,7 @@
 
 #include "base/IntegerText.h"
 #include "base/LinkText.h"
-#include "link/LinkControls.h"
+#include "link/LinkListener.h"
 #include "link/SerialLink.h"
 #include "link/TcpClientLink.h"
 #include "link/TcpServerLink.h"
@@ -24,10 +24,13 @@
 
 namespace obr9 {
 
+// Where the TCP client's bytes go: the controller's receive parser, or the
+// module bus (while the HQ-2 page is shown).
+enum class LanRoute { Controller, ModuleBus };
+
 class ConnectionManager : public QObject, public FrameSink {
     Q_OBJECT
 public:
-    static constexpr int kTemperatureModulePage = 2;
     static constexpr int kSerialBufferSize = 1000000; // one poll drains at most this
     static constexpr int kSerialReadChunk = 1024;
     static constexpr int kIdentificationRepeatAfter = 12; // seconds of silence
@@ -38,8 +41,7 @@ public:
     // milliseconds per kilobyte, and this keeps a notification near 10 ms.
     static constexpr int kSocketReadPortion = 8192;
 
-    ConnectionManager(LinkControls& controls, LinkListener& listener,
-                      QObject* parent = nullptr);
+    explicit ConnectionManager(LinkListener& listener, QObject* parent = nullptr);
     ~ConnectionManager() override;
 
     void setReporter(Reporter* reporter) { parser_.setReporter(reporter); }
@@ -55,9 +57,25 @@ public:
     using FrameSink::SendFrame;
     void SendFrame(const uint8_t* data, int length) override;
 
-    // Handlers of the "Connection" group.
-    void CheckBoxConnectClick();
+    // The "Connection" group's choices, told by its owner whenever they
+    // change; every operation uses the latest. portText: "LAN" (the TCP
+    // client) or a serial port; tcpPort: EditPort's text, checked as a port
+    // number when a link is opened with it; speed: the serial baud rate text.
+    void setPortText(const QString& text);
+    void setHost(const QString& host) { host_ = host; }
+    void setTcpPort(const QString& text) { tcpPort_ = text; }
+    void setSpeed(const QString& text) { speed_ = text; }
+    void setLanRoute(LanRoute route) { route_ = route; }
+    // The hidden "clear" box: the seconds counter restarts at each tick.
+    void setClearSeconds(bool clear) { clearSeconds_ = clear; }
+    LanRoute lanRoute() const { return route_; }
+
+    // Handlers of the "Connection" group: "connect" and "listen" ticked or
+    // unticked.
+    void CheckBoxConnectClick(bool connect);
     void CheckBox2Click(bool listen);
+    bool connectChecked() const { return connect_; }
+    bool listenChecked() const { return listen_; }
     QStringList ComboBoxPortDropDown() const; // the new items: serial ports, then "LAN"
     // "check version": identification request, then an answer is awaited.
     void Button10Click();
@@ -76,9 +94,6 @@ public:
     void takeArrivedBytes();
 
     // "LAN" is chosen in the port box (the TCP client), else a serial port.
-    // Set by the page whenever the choice changes; every routing decision
-    // asks this flag.
-    void setLanChosen(bool lan) { lanChosen_ = lan; }
     bool lanChosen() const { return lanChosen_; }
 
     // Link state. liveTimer: seconds since the answering controller last
@@ -118,6 +133,11 @@ public:
     bool controllerLinkLost() const { return controllerLost_; }
 
 signals:
+    void serverStatusChanged(const QString& text); // Label25
+    void liveTimerCounted(int seconds);            // Label41, each Timer2 tick
+    void secondsCounted(int seconds);              // Label75, each Timer2 tick
+    // The address just used to connect; the window keeps it in its history.
+    void addressUsed(const QString& host);
     void deviceAnsweredChanged(bool answered);
     void settingsDialogActiveChanged(bool active);
     void temperatureModuleSeenChanged(bool seen);
@@ -143,7 +163,6 @@ private:
     void readRest();
     void memoSerialLine();
 
-    LinkControls& controls_;
     LinkListener& listener_;
     ReceiveParser parser_;
     SerialLink serial_;
@@ -156,7 +175,16 @@ private:
     LinkId answeredLink_ = LinkId::None;
     QTimer serialReopen_;
     QString lostPortName_;
+    bool connect_ = false;
+    bool listen_ = false;
+    QString portText_ = LinkText::lan;
     bool lanChosen_ = true;
+    // Until told otherwise (a run without windows): this machine's controller.
+    QString host_ = QStringLiteral("127.0.0.1");
+    QString tcpPort_ = QStringLiteral("8090");
+    QString speed_ = QStringLiteral("115200");
+    LanRoute route_ = LanRoute::Controller;
+    bool clearSeconds_ = false;
     int liveTimer_ = 0;
     bool deviceAnswered_ = false;
     bool settingsDialogActive_ = false;

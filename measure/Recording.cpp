@@ -1,20 +1,16 @@
 #include "measure/Recording.h"
 
-#include "protocol/DisplayFormat.h"
-
 namespace obr9 {
-
-Recording::Recording(DisplayFormat& format)
-    : format_(format)
-{
-}
 
 void Recording::ZapiszDane(const float* values, RecordKind kind,
                            const std::array<QByteArray, 8>& channelNames)
 {
     if (!enabled)
         return;
-    format_.setDecimalSeparator(QLatin1Char(','));
+    if (decimalSeparator_ != QLatin1Char(',')) {
+        decimalSeparator_ = QLatin1Char(',');
+        emit decimalSeparatorChanged(decimalSeparator_);
+    }
 
     const CsvRecorder::Result result = recorder_.append(values, kind, voltageIntervalIndex,
                                                         temperatureIntervalIndex, channelNames);

@@ -6,6 +6,7 @@
 
 #include "measure/CsvRecorder.h"
 
+#include <QObject>
 #include <QStringList>
 
 #include <array>
@@ -13,15 +14,16 @@
 
 namespace obr9 {
 
-class DisplayFormat;
-
-class Recording {
+class Recording : public QObject {
+    Q_OBJECT
+    // The decimal separator of the numbers the windows show: "." until the
+    // first line is recorded, "," from then on for the rest of the run (the
+    // files themselves keep ".").
+    Q_PROPERTY(QChar decimalSeparator READ decimalSeparator NOTIFY decimalSeparatorChanged)
 public:
     using MemoSink = std::function<void(const QString&)>;
 
-    // format: the window's number format; the first recorded line switches
-    // it to "," decimals (the files keep ".").
-    explicit Recording(DisplayFormat& format);
+    QChar decimalSeparator() const { return decimalSeparator_; }
 
     // Any one of the three boxes records every kind: they are not tied to
     // their files.
@@ -37,8 +39,11 @@ public:
     // values holds CsvRecorder::valueCount(kind) floats.
     void ZapiszDane(const float* values, RecordKind kind, const std::array<QByteArray, 8>& channelNames);
 
+signals:
+    void decimalSeparatorChanged(QChar separator);
+
 private:
-    DisplayFormat& format_;
+    QChar decimalSeparator_ = QLatin1Char('.');
     CsvRecorder recorder_;
     QStringList failingFiles_; // reported once until written again
     MemoSink memo_;

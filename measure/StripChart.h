@@ -12,7 +12,7 @@
 
 #include "base/HistoryRing.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
+#include "base/DisplayFormat.h"
 
 #include <QPoint>
 #include <QString>

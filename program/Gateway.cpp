@@ -62,7 +62,7 @@ Gateway::Gateway(GatewayOptions options, QObject* parent)
     connect(&p, &Program::temperatureIntervalReported, this, [this](int index) {
         program_->recording().temperatureIntervalIndex = listIndex(index, kTemperatureIntervals);
     });
-    connect(&p, &Program::secondsCounted, this, &Gateway::secondTick);
+    connect(&p.link(), &ConnectionManager::secondsCounted, this, &Gateway::secondTick);
 }
 
 Gateway::~Gateway()
@@ -210,14 +210,12 @@ void Gateway::askNextRelayModule()
 
 void Gateway::connectController()
 {
-    LinkChoice& choice = program_->linkChoice();
-    choice.port = LinkText::lan;
-    choice.host = options_.controllerHost;
-    choice.tcpPort = QString::number(options_.controllerPort);
-    program_->link().setLanChosen(true);
-    choice.connect = true;
+    ConnectionManager& link = program_->link();
+    link.setPortText(LinkText::lan);
+    link.setHost(options_.controllerHost);
+    link.setTcpPort(QString::number(options_.controllerPort));
     unansweredSeconds_ = 0;
-    program_->CheckBoxConnectClick();
+    program_->CheckBoxConnectClick(true);
 }
 
 // Once the controller has answered, the live timer reconnects it after 16
@@ -232,9 +230,7 @@ void Gateway::secondTick()
     }
     if (++unansweredSeconds_ <= ConnectionManager::kReconnectAfter)
         return;
-    LinkChoice& choice = program_->linkChoice();
-    choice.connect = false;
-    program_->CheckBoxConnectClick();
+    program_->CheckBoxConnectClick(false);
     connectController();
 }
 
@@ -247,10 +243,8 @@ void Gateway::finish()
     p.stopTimers();
     if (modules_)
         modules_->stop();
-    if (p.linkChoice().connect) {
-        p.linkChoice().connect = false;
-        p.CheckBoxConnectClick();
-    }
+    if (p.link().connectChecked())
+        p.CheckBoxConnectClick(false);
     finishWhenSaved();
 }
 

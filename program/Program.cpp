@@ -7,13 +7,15 @@
 
 namespace obr9 {
 
-Program::Program(LinkControls* controls, QObject* parent)
+Program::Program(QObject* parent)
     : QObject(parent)
-    , controls_(controls ? controls : &ownControls_)
-    , recording_(format_)
-    , decoder_(state_, temperatureHistory_, voltageHistory_, format_)
+    , decoder_(state_, temperatureHistory_, voltageHistory_)
 {
-    decoder_.setListener(this);
+    connect(&decoder_, &MeasurementDecoder::recordDue, this, &Program::recordValues);
+    connect(&decoder_, &MeasurementDecoder::temperatureSampleStored, this,
+            [this] { scheduleChartRedraw(false); });
+    connect(&decoder_, &MeasurementDecoder::voltageSampleStored, this,
+            [this] { scheduleChartRedraw(true); });
     gate_.setMemo([this](const QString& line) { emit memoWritten(line); });
     recording_.setMemo([this](const QString& line) { emit memoWritten(line); });
     alarms_.setMemo([this](const QString& line) { emit memoWritten(line); });
@@ -21,7 +23,7 @@ Program::Program(LinkControls* controls, QObject* parent)
     connect(&hq2_, &Hq2Model::channelRead, &alarms_, [this](const ModuleChannelReading& r) {
         alarms_.engine().reading(r.channel, r.internal, r.external);
     });
-    link_ = std::make_unique<ConnectionManager>(*controls_, static_cast<LinkListener&>(*this));
+    link_ = std::make_unique<ConnectionManager>(static_cast<LinkListener&>(*this));
     link_->parser().setListener(this);
     link_->setReporter(&gate_);
     deviceConfig_ = std::make_unique<DeviceConfigSession>(static_cast<DeviceSession&>(*this));
@@ -94,11 +96,11 @@ void Program::Timer2Timer()
 
 bool Program::moduleLinkOpen()
 {
-    if (!controls_->connectChecked())
+    if (!link_->connectChecked())
         return false;
     if (!link_->lanChosen())
         return link_->serialPort().IsOpen() && !link_->serialPortLost();
-    return controls_->activePage() == ConnectionManager::kTemperatureModulePage &&
+    return link_->lanRoute() == LanRoute::ModuleBus &&
            link_->clientSocket().state() == QAbstractSocket::ConnectedState;
 }
 
@@ -172,26 +174,23 @@ void Program::dropLinks(bool listenToo)
 
 void Program::setConnectChecked(bool checked)
 {
-    if (controls_ != &ownControls_) {
+    if (linkBoxesInWindow_) {
         emit connectSet(checked);
         return;
     }
     // A box only runs its handler when its state changes.
-    if (ownControls_.connect == checked)
-        return;
-    ownControls_.connect = checked;
-    link_->CheckBoxConnectClick();
+    if (link_->connectChecked() != checked)
+        link_->CheckBoxConnectClick(checked);
 }
 
 void Program::setListenChecked(bool checked)
 {
-    if (controls_ != &ownControls_) {
+    if (linkBoxesInWindow_) {
         emit listenSet(checked);
         return;
     }
-    if (ownControls_.listen == checked)
-        return;
-    CheckBox2Click(checked);
+    if (link_->listenChecked() != checked)
+        link_->CheckBox2Click(checked);
 }
 
 void Program::moduleBytes(const uint8_t* data, int count)

@@ -3,8 +3,9 @@
 // the recording, the module bus (HQ-2 model with its stream parser, charts
 // and periodic files; VK8 relay model) and the two timers. The windows own
 // one Program, forward the operator's actions to it and show what it and
-// its models report. Without windows (tests, a headless run) LinkChoice
-// stands in for the "Connection" group.
+// its models report; they tell the connection manager the "Connection"
+// group's choices (link()). Without windows (tests, a headless run) the
+// caller tells it the same.
 #pragma once
 
 #include "alarm/Alarms.h"
@@ -13,13 +14,12 @@
 #include "devconfig/DeviceConfigSession.h"
 #include "devconfig/DeviceSession.h"
 #include "link/ConnectionManager.h"
-#include "link/LinkControls.h"
+#include "link/LinkListener.h"
 #include "measure/Hq2Model.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/Recording.h"
 #include "mqtt/MqttPublisher.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ParserListener.h"
 #include "relay/RelayModel.h"
@@ -36,35 +36,13 @@ class MqttFeed;
 // Every main-window caption starts with this text; the rest is a status.
 inline const QString captionPrefix = QStringLiteral("OBR-9 ver. 1.0. ");
 
-// The "Connection" group as plain values, for a program run without windows.
-struct LinkChoice : LinkControls {
-    bool connect = false;
-    bool listen = false;
-    QString port = LinkText::lan;
-    QString host = QStringLiteral("127.0.0.1");
-    QString tcpPort = QStringLiteral("8090");
-    QString speed = QStringLiteral("115200");
-    int page = 0;
-    bool clearSeconds = false;
-
-    bool connectChecked() const override { return connect; }
-    QString portText() const override { return port; }
-    QString hostText() const override { return host; }
-    QString tcpPortText() const override { return tcpPort; }
-    QString speedText() const override { return speed; }
-    int activePage() const override { return page; }
-    bool clearSecondsChecked() const override { return clearSeconds; }
-};
-
 class Program : public QObject,
                 public DeviceSession,
                 private LinkListener,
-                private ParserListener,
-                private MeasurementListener {
+                private ParserListener {
     Q_OBJECT
 public:
-    // controls: the window's "Connection" group; null runs on linkChoice().
-    explicit Program(LinkControls* controls = nullptr, QObject* parent = nullptr);
+    explicit Program(QObject* parent = nullptr);
     ~Program() override;
 
     ConnectionManager& link() { return *link_; }
@@ -72,7 +50,9 @@ public:
     DeviceState& deviceState() { return state_; }
     TemperatureHistory& temperatureHistory() { return temperatureHistory_; }
     VoltageHistory& voltageHistory() { return voltageHistory_; }
-    DisplayFormat& displayFormat() { return format_; }
+    // The controller's frames as typed values, for the windows to show.
+    MeasurementDecoder& decoder() { return decoder_; }
+    // Its decimalSeparator is the one the windows show numbers with.
     Recording& recording() { return recording_; }
     // The VK8 outputs and modules the relay page shows and edits; the
     // module bus's state answers (kind 1) reach it directly.
@@ -89,7 +69,11 @@ public:
     // A link that carries the module stream is open: the serial port, or
     // the TCP client while the temperature module page is shown.
     bool moduleLinkOpen();
-    LinkChoice& linkChoice() { return ownControls_; }
+    // A window shows "connect" and "listen": when the program ticks or
+    // unticks one itself, it asks the window (connectSet, listenSet), whose
+    // box then runs its handler as after a click. Without a window the
+    // program runs the handler directly.
+    void setLinkBoxesInWindow(bool inWindow) { linkBoxesInWindow_ = inWindow; }
     // Timer1 polls the serial port; Timer2 is the one-second housekeeping.
     QTimer& timer1() { return timer1_; }
     QTimer& timer2() { return timer2_; }
@@ -123,12 +107,8 @@ public:
     MqttFeed* mqttFeed() { return feed_.get(); }
 
     // Operator actions.
-    void CheckBoxConnectClick() { link_->CheckBoxConnectClick(); }
-    void CheckBox2Click(bool listen)
-    {
-        ownControls_.listen = listen;
-        link_->CheckBox2Click(listen);
-    }
+    void CheckBoxConnectClick(bool connect) { link_->CheckBoxConnectClick(connect); }
+    void CheckBox2Click(bool listen) { link_->CheckBox2Click(listen); }
     void Button10Click() { link_->Button10Click(); }
     // Switches OUT2 (out2 true) or OUT1 and sends both outputs; returns the
     // new state of the switched output.
@@ -158,14 +138,10 @@ public:
 signals:
     void statusChanged(const QString& caption); // the whole caption
     void memoWritten(const QString& line);      // DebugMemo
-    void serverStatus(const QString& text);     // Label25
-    void liveTimerCounted(int seconds);         // Label41
-    void secondsCounted(int seconds);           // Label75
     // The program sets "connect" or "listen" itself; the window ticks or
     // unticks the box, and its handler runs as after a click.
     void connectSet(bool checked);
     void listenSet(bool checked);
-    void addressRemembered(const QString& host);
     void settingsAllowed(bool enabled); // Button9
 
     void diagnosticsShown(const obr9::ParserDiagnostics& d);
@@ -173,11 +149,6 @@ signals:
     void voltageIntervalReported(int index);
     void temperatureIntervalReported(int index);
 
-    void sensorKindChanged(obr9::TemperatureKind kind);
-    void inputsOutputsShown(const obr9::InputsOutputs& io);
-    void channelShown(int channel, const QString& name, const QString& text);
-    void temperatureHumidityValues(const QString& temperatureText, const QString& humidityText);
-    void voltageValue(const QString& text);
     // A sample was stored: the chart is drawn once the read is done.
     void voltageChartDue();
     void temperatureChartDue();
@@ -198,14 +169,10 @@ private:
     // LinkListener
     void statusCaption(const QString& status) override { setStatus(status); }
     void memoLine(const QString& line) override { emit memoWritten(line); }
-    void serverLabel(const QString& text) override { emit serverStatus(text); }
-    void liveTimerShown(int seconds) override { emit liveTimerCounted(seconds); }
-    void secondsShown(int seconds) override { emit secondsCounted(seconds); }
     void setConnectChecked(bool checked) override;
     void setListenChecked(bool checked) override;
     void moduleBytes(const uint8_t* data, int count) override;
     void historyRestart() override { restartHistories(true, true); }
-    void addressUsed(const QString& host) override { emit addressRemembered(host); }
     void settingsButtonEnabled(bool enabled) override { emit settingsAllowed(enabled); }
     void closeDeviceSettings() override { deviceConfig_->linkDropped(); }
     void conversionError(const QString& message) override;
@@ -230,34 +197,18 @@ private:
     void readDone() override { redrawDueCharts(); }
     void bytesReceived() override { link_->bytesArrived(); }
 
-    // MeasurementListener
-    void temperatureKindChanged(TemperatureKind kind) override { emit sensorKindChanged(kind); }
-    void inputsOutputsChanged(const InputsOutputs& io) override { emit inputsOutputsShown(io); }
-    void temperatureChannelShown(int channel, const QString& name, const QString& text) override
-    {
-        emit channelShown(channel, name, text);
-    }
-    void temperatureHumidityShown(const QString& temperatureText,
-                                  const QString& humidityText) override
-    {
-        emit temperatureHumidityValues(temperatureText, humidityText);
-    }
-    void voltageShown(const QString& text) override { emit voltageValue(text); }
-    void recordValues(const float* values, int count, RecordKind kind) override;
-    void temperatureSampleStored() override { scheduleChartRedraw(false); }
-    void voltageSampleStored() override { scheduleChartRedraw(true); }
+    // What the decoder has for the core: recording lines, stored samples.
+    void recordValues(const float* values, int count, RecordKind kind);
 
     // Chart redraws asked for during a read, drawn once it has returned.
     void scheduleChartRedraw(bool voltage);
     void redrawDueCharts();
 
-    LinkChoice ownControls_;
-    LinkControls* controls_;
+    bool linkBoxesInWindow_ = false;
     OnePerCauseReporter gate_;
     DeviceState state_;
     TemperatureHistory temperatureHistory_;
     VoltageHistory voltageHistory_;
-    DisplayFormat format_;
     Recording recording_;
     RelayModel relayModel_;
     RelayAnswers relayAnswers_{relayModel_};

@@ -2,7 +2,6 @@
 
 #include "base/DeviceText.h"
 #include "base/LittleEndian.h"
-#include "base/SilentListener.h"
 #include "protocol/Frames.h"
 
 #include <cmath>
@@ -12,8 +11,6 @@
 namespace obr9 {
 
 namespace {
-
-const QString kDegreesCelsius = QStringLiteral(u"\u00B0C");
 
 // Raw counts outside -150..300 half degrees (-75..150 degC) are not believed.
 constexpr float kLowestRaw = -150.0f;
@@ -33,19 +30,12 @@ int32_t truncateToInt32(double value)
 }
 
 MeasurementDecoder::MeasurementDecoder(DeviceState& state, TemperatureHistory& temperatures,
-                                       VoltageHistory& voltage, const DisplayFormat& format,
-                                       MeasurementListener* listener)
-    : state_(state)
+                                       VoltageHistory& voltage, QObject* parent)
+    : QObject(parent)
+    , state_(state)
     , temperatures_(temperatures)
     , voltage_(voltage)
-    , format_(format)
-    , listener_(listener)
 {
-}
-
-MeasurementListener& MeasurementDecoder::listener()
-{
-    return listenerOr(listener_);
 }
 
 float MeasurementDecoder::voltsFromRaw(uint16_t raw)
@@ -78,7 +68,7 @@ void MeasurementDecoder::switchKind(TemperatureKind kind)
     if (state_.temperatureKind == kind)
         return;
     state_.temperatureKind = kind;
-    listener().temperatureKindChanged(kind);
+    emit temperatureKindChanged(kind);
 }
 
 void MeasurementDecoder::decodeInputsOutputs(const uint8_t* payload)
@@ -91,10 +81,10 @@ void MeasurementDecoder::decodeInputsOutputs(const uint8_t* payload)
     io.out2On = io.status & 0x08;
     state_.out1On = io.out1On;
     state_.out2On = io.out2On;
-    listener().inputsOutputsChanged(io);
+    emit inputsOutputsRead(io);
 
     const float value = float(io.status);
-    listener().recordValues(&value, 1, RecordKind::InputsOutputs);
+    emit recordDue(&value, 1, RecordKind::InputsOutputs);
 }
 
 void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
@@ -114,19 +104,13 @@ void MeasurementDecoder::decodeEightTemperatures(const uint8_t* payload)
         const float value = raw * 0.5f;
 
         const QString& name = channelName(k, payload + kChannelNameOffset + kChannelNameWidth * k);
-        QString text;
-        text.reserve(name.size() + 24);
-        text += name;
-        text += QLatin1Char('=');
-        format_.appendGeneral(text, double(value));
-        text += kDegreesCelsius;
-        listener().temperatureChannelShown(k, name, text);
+        emit temperatureChannelRead(k, name, value);
         state_.lastTemperatures[size_t(k)] = value;
     }
 
-    listener().recordValues(recorded, 8, RecordKind::EightTemperatures);
+    emit recordDue(recorded, 8, RecordKind::EightTemperatures);
     temperatures_.advance();
-    listener().temperatureSampleStored();
+    emit temperatureSampleStored();
 }
 
 const QString& MeasurementDecoder::channelName(int channel, const uint8_t* field)
@@ -150,21 +134,15 @@ void MeasurementDecoder::decodeTemperatureHumidity(const uint8_t* payload)
     const float humidity = le::readFloat(payload);
     const float temperature = le::readFloat(payload + 4);
 
-    QString temperatureText = QStringLiteral("Temperature=");
-    format_.appendGeneral(temperatureText, double(temperature));
-    temperatureText += kDegreesCelsius;
-    QString humidityText = QStringLiteral("Humidity=");
-    format_.appendGeneral(humidityText, double(humidity));
-    humidityText += QLatin1Char('%');
-    listener().temperatureHumidityShown(temperatureText, humidityText);
+    emit temperatureHumidityRead(temperature, humidity);
 
     temperatures_.store(0, truncateToInt32(2.0 * double(temperature)));
     temperatures_.store(1, truncateToInt32(2.0 * double(humidity)));
 
     const float values[2] = {temperature, humidity};
-    listener().recordValues(values, 2, RecordKind::TemperatureHumidity);
+    emit recordDue(values, 2, RecordKind::TemperatureHumidity);
     temperatures_.advance();
-    listener().temperatureSampleStored();
+    emit temperatureSampleStored();
 }
 
 void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
@@ -173,13 +151,10 @@ void MeasurementDecoder::decodeVoltage(const uint8_t* payload)
     voltage_.store(0, raw);
 
     const float volts = voltsFromRaw(raw);
-    QString text;
-    format_.appendFixed(text, double(volts));
-    text += QLatin1Char('V');
-    listener().voltageShown(text);
-    listener().recordValues(&volts, 1, RecordKind::Voltage);
+    emit voltageRead(volts);
+    emit recordDue(&volts, 1, RecordKind::Voltage);
     voltage_.advance();
-    listener().voltageSampleStored();
+    emit voltageSampleStored();
 }
 
 } // namespace obr9

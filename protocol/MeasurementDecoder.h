@@ -1,13 +1,10 @@
 // Decoders of the four data frame types the controller sends.
-//
-// Each decode updates DeviceState and the history rings and reports every
-// visible effect to a MeasurementListener, in the order the screen changes.
 #pragma once
 
 #include "base/HistoryRing.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -25,39 +22,11 @@ struct InputsOutputs {
     bool out2On = false;
 };
 
-class MeasurementListener {
-public:
-    virtual ~MeasurementListener() = default;
-
-    // First frame of another sensor kind.
-    virtual void temperatureKindChanged(TemperatureKind kind) { (void)kind; }
-    virtual void inputsOutputsChanged(const InputsOutputs& io) { (void)io; }
-    // Eight-temperature channel: enable its label and chart box, offer the
-    // name to the channel settings dialog, show text ("Boiler=21.5°C").
-    virtual void temperatureChannelShown(int channel, const QString& name, const QString& text)
-    {
-        (void)channel, (void)name, (void)text;
-    }
-    virtual void temperatureHumidityShown(const QString& temperatureText,
-                                          const QString& humidityText)
-    {
-        (void)temperatureText, (void)humidityText;
-    }
-    virtual void voltageShown(const QString& text) { (void)text; }
-
-    // ZapiszDane: one recording line of count values for the file of kind.
-    virtual void recordValues(const float* values, int count, RecordKind kind)
-    {
-        (void)values, (void)count, (void)kind;
-    }
-    // A frame's samples are stored in their ring, which has then advanced:
-    // they are the ring's newest(). A chart draws them when it gets to it
-    // (after the socket read), not from inside the decoder.
-    virtual void temperatureSampleStored() {}
-    virtual void voltageSampleStored() {}
-};
-
-class MeasurementDecoder {
+// Each decode updates DeviceState and the history rings, then reports the
+// frame's values in the order the screen changes: temperatures in degrees
+// Celsius, humidity in percent, volts; the windows make the texts.
+class MeasurementDecoder : public QObject {
+    Q_OBJECT
 public:
     // Payload sizes each type reads; a shorter frame reads what earlier
     // frames left in the payload buffer.
@@ -66,10 +35,7 @@ public:
     static constexpr int kChannelNameWidth = 25;
 
     MeasurementDecoder(DeviceState& state, TemperatureHistory& temperatures,
-                       VoltageHistory& voltage, const DisplayFormat& format,
-                       MeasurementListener* listener = nullptr);
-
-    void setListener(MeasurementListener* listener) { listener_ = listener; }
+                       VoltageHistory& voltage, QObject* parent = nullptr);
 
     // payload: the parser's 255-byte payload buffer. Unknown types are ignored.
     void decode(uint8_t frameType, const uint8_t* payload);
@@ -82,16 +48,31 @@ public:
     // volts = raw / 15.326, computed in extended precision, kept as float32.
     static float voltsFromRaw(uint16_t raw);
 
+signals:
+    // First frame of another sensor kind.
+    void temperatureKindChanged(obr9::TemperatureKind kind);
+    void inputsOutputsRead(const obr9::InputsOutputs& io);
+    // One channel of an eight-temperature frame: the device's name for it
+    // and its value after the range substitution.
+    void temperatureChannelRead(int channel, const QString& name, float celsius);
+    void temperatureHumidityRead(float celsius, float humidityPercent);
+    void voltageRead(float volts);
+    // ZapiszDane: one recording line of count values for the file of kind,
+    // as the controller sent them (before the range substitution).
+    void recordDue(const float* values, int count, obr9::RecordKind kind);
+    // A frame's samples are stored in their ring, which has then advanced:
+    // they are the ring's newest(). A chart draws them when it gets to it
+    // (after the socket read), not from inside the decoder.
+    void temperatureSampleStored();
+    void voltageSampleStored();
+
 private:
-    MeasurementListener& listener();
     void switchKind(TemperatureKind kind);
     const QString& channelName(int channel, const uint8_t* field);
 
     DeviceState& state_;
     TemperatureHistory& temperatures_;
     VoltageHistory& voltage_;
-    const DisplayFormat& format_;
-    MeasurementListener* listener_;
     std::array<QString, 8> shownNames_;
 };
 

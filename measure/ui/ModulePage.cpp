@@ -75,10 +75,10 @@ ModulePage::ModulePage(Hq2Model& model, Reporter& reporter, QWidget* parent)
 
 ModulePage::~ModulePage() = default;
 
-void ModulePage::setDisplayFormat(const DisplayFormat* format)
+void ModulePage::setDecimalSeparator(QChar separator)
 {
-    format_ = format;
-    table_->setDisplayFormat(format);
+    format_.setDecimalSeparator(separator);
+    table_->setDecimalSeparator(separator);
 }
 
 void ModulePage::showModel()

@@ -12,6 +12,7 @@
 // forwards the operator's choices to it.
 #pragma once
 
+#include "base/DisplayFormat.h"
 #include "measure/Hq2Model.h"
 #include "measure/ModuleStreamListener.h"
 #include "measure/PeriodicChartSaves.h"
@@ -37,7 +38,6 @@ class RadioGroup;
 class TemperatureTable;
 
 namespace obr9 {
-class DisplayFormat;
 class Reporter;
 class SettingsKeyTable;
 } // namespace obr9
@@ -58,8 +58,9 @@ public:
     ~ModulePage() override;
 
     void setReporter(obr9::Reporter& reporter) { reporter_ = &reporter; }
-    // The decimal separator of the labels and the table; null: ".".
-    void setDisplayFormat(const obr9::DisplayFormat* format);
+    // The decimal separator of the labels and the table from now on
+    // (Recording::decimalSeparator).
+    void setDecimalSeparator(QChar separator);
     void setFileChooser(FileChooser chooser);
 
     obr9::Hq2Model& model() { return model_; }
@@ -128,7 +129,7 @@ private:
 
     obr9::Hq2Model& model_;
     obr9::Reporter* reporter_;
-    const obr9::DisplayFormat* format_ = nullptr;
+    obr9::DisplayFormat format_;
 
     int temperatureSpan_ = 100;
     int voltageSpan_ = 100;

@@ -1,13 +1,9 @@
 #include "measure/ui/ModuleReadingTexts.h"
 
-#include "protocol/DisplayFormat.h"
-
 namespace obr9 {
 
-QString ModuleReadingTexts::value(float value, const DisplayFormat* format)
+QString ModuleReadingTexts::value(float value, const DisplayFormat& f)
 {
-    static const DisplayFormat plain;
-    const DisplayFormat& f = format ? *format : plain;
     QString text = f.fixed(double(value), 7, 2);
     if (text.contains(QLatin1Char('E')) || text.contains(QLatin1Char('N')))
         return text; // exponent form, NAN, INF: nothing to group
@@ -22,7 +18,7 @@ QString ModuleReadingTexts::value(float value, const DisplayFormat* format)
 }
 
 ModuleReadingTexts ModuleReadingTexts::of(const ModuleChannelReading& r, const ModuleChannelNames& names,
-                                          const DisplayFormat* format)
+                                          const DisplayFormat& format)
 {
     ModuleReadingTexts t;
     t.internal = value(r.internal, format);

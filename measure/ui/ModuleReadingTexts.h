@@ -2,14 +2,13 @@
 // "N/A") and the value labels ("Boiler = 21.50").
 #pragma once
 
+#include "base/DisplayFormat.h"
 #include "measure/ModuleChannelNames.h"
 #include "measure/ModuleStreamListener.h"
 
 #include <QString>
 
 namespace obr9 {
-
-class DisplayFormat;
 
 struct ModuleReadingTexts {
     QString internal; // "21.50"
@@ -18,13 +17,12 @@ struct ModuleReadingTexts {
     QString internalLabel; // channel name + " = " + internal
     QString externalLabel;
 
-    // format null: "." decimals.
     static ModuleReadingTexts of(const ModuleChannelReading& reading, const ModuleChannelNames& names,
-                                 const DisplayFormat* format);
+                                 const DisplayFormat& format);
 
     // Two decimals, at most seven significant digits, thousands grouped
     // ("," with the "." separator, a no-break space with ",").
-    static QString value(float value, const DisplayFormat* format);
+    static QString value(float value, const DisplayFormat& format);
 };
 
 } // namespace obr9

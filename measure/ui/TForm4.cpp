@@ -5,8 +5,8 @@
 #include "measure/ui/ChartDrawing.h"
 #include "measure/ui/ChartExportMenu.h"
 #include "measure/ui/ChartImage.h"
+#include "measure/ui/DriverReadingTexts.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,16 +39,14 @@ QLabel* scaleLabel(QWidget* parent, const QString& name, const QString& text, in
     return label;
 }
 
-const DisplayFormat& plainFormat()
-{
-    static const DisplayFormat format;
-    return format;
-}
-
 } // namespace
 
-TForm4::TForm4(QWidget* parent)
+TForm4::TForm4(const DeviceState& state, const TemperatureHistory& temperatures,
+               const VoltageHistory& voltage, QWidget* parent)
     : QDialog(parent)
+    , state_(state)
+    , temperatures_(temperatures)
+    , voltage_(voltage)
     , voltageBackground_(ChartDrawing::voltageBackground())
     , temperatureBackground_(ChartDrawing::temperatureBackground())
 {
@@ -170,17 +168,9 @@ void TForm4::buildChannelList(QWidget* content)
 const QImage& TForm4::voltageImage() const { return image1_->image(); }
 const QImage& TForm4::temperatureImage() const { return image2_->image(); }
 
-void TForm4::attachSources(const DeviceState* state, const TemperatureHistory* temperatures,
-                           const VoltageHistory* voltage)
-{
-    state_ = state;
-    temperatures_ = temperatures;
-    voltage_ = voltage;
-}
-
 TemperatureKind TForm4::temperatureKind() const
 {
-    return state_ ? state_->temperatureKind : TemperatureKind::None;
+    return state_.temperatureKind;
 }
 
 std::optional<SC::TemperatureScale> TForm4::typedScale(QString* problem) const
@@ -247,16 +237,16 @@ void TForm4::showSensorKind(obr9::TemperatureKind kind)
     label32_->setText(eight ? QStringLiteral("Temperature") : QStringLiteral("Temp / Hum"));
 }
 
-void TForm4::showChannel(int channel, const QString& text)
+void TForm4::showChannel(int channel, const QString& name, float celsius)
 {
     channelBox(channel)->setEnabled(true);
-    channelBox(channel)->setText(text);
+    channelBox(channel)->setText(DriverReadingTexts::channel(name, celsius, format_));
 }
 
-void TForm4::showTemperatureHumidity(const QString& temperatureText, const QString& humidityText)
+void TForm4::showTemperatureHumidity(float celsius, float humidityPercent)
 {
-    channelBox(0)->setText(temperatureText);
-    channelBox(1)->setText(humidityText);
+    channelBox(0)->setText(DriverReadingTexts::temperature(celsius, format_));
+    channelBox(1)->setText(DriverReadingTexts::humidity(humidityPercent, format_));
 }
 
 void TForm4::ComboBox1Change()
@@ -265,7 +255,7 @@ void TForm4::ComboBox1Change()
     if (!scale)
         return;
     const std::array<QString, 6> labels = SC::temperatureLabels(
-        scale->offset, scale->range, temperatureKind(), format_ ? *format_ : plainFormat());
+        scale->offset, scale->range, temperatureKind(), format_);
     for (int n = 0; n < 6; ++n)
         temperatureScale_[size_t(n)]->setText(labels[size_t(n)]);
 }
@@ -273,14 +263,14 @@ void TForm4::ComboBox1Change()
 void TForm4::redrawVoltage()
 {
     QImage image = voltageBackground_;
-    ChartDrawing::drawPolyline(image, SC::voltageTrace(voltage_ ? *voltage_ : ownVoltage_),
+    ChartDrawing::drawPolyline(image, SC::voltageTrace(voltage_),
                                qRgb(0, 0, 0));
     image1_->setImage(std::move(image));
 }
 
 void TForm4::RysujWykres()
 {
-    const TemperatureHistory& history = temperatures_ ? *temperatures_ : ownTemperatures_;
+    const TemperatureHistory& history = temperatures_;
     const TemperatureKind kind = temperatureKind();
     const int channels = kind == TemperatureKind::TemperatureHumidity ? 2 : 8;
 

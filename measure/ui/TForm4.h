@@ -5,6 +5,7 @@
 // box leaves its channel out of the next drawing.
 #pragma once
 
+#include "base/DisplayFormat.h"
 #include "base/HistoryRing.h"
 #include "measure/StripChart.h"
 
@@ -20,7 +21,6 @@ class QFrame;
 class QLabel;
 
 namespace obr9 {
-class DisplayFormat;
 class Reporter;
 struct DeviceState;
 } // namespace obr9
@@ -28,7 +28,10 @@ struct DeviceState;
 class TForm4 : public QDialog {
     Q_OBJECT
 public:
-    explicit TForm4(QWidget* parent = nullptr);
+    // What the window draws: the program's rings and its sensor kind, which
+    // outlive the window.
+    TForm4(const obr9::DeviceState& state, const obr9::TemperatureHistory& temperatures,
+           const obr9::VoltageHistory& voltage, QWidget* parent = nullptr);
 
     QCheckBox* channelBox(int channel) const { return checkBoxes_[size_t(channel)]; }
     QFrame* swatch(int channel) const { return shapes_[size_t(channel)]; }
@@ -43,15 +46,12 @@ public:
     const QImage& voltageImage() const;     // Image1
     const QImage& temperatureImage() const; // Image2
 
-    // What the window draws: the program's rings and its sensor kind.
-    // Until attached it draws empty rings of its own.
-    void attachSources(const obr9::DeviceState* state, const obr9::TemperatureHistory* temperatures,
-                       const obr9::VoltageHistory* voltage);
     // Where a "range" or "Tmin" that cannot be drawn is reported. The
     // report is posted, never shown inside the redraw that found it.
     void setReporter(obr9::Reporter* reporter) { reporter_ = reporter; }
-    // The window's number format, for scale labels with decimals.
-    void setDisplayFormat(const obr9::DisplayFormat* format) { format_ = format; }
+    // The decimal separator of the captions and of scale labels with
+    // decimals from now on (Recording::decimalSeparator).
+    void setDecimalSeparator(QChar separator) { format_.setDecimalSeparator(separator); }
 
     // Rewrites the temperature scale from "Tmin" and "range"; runs when
     // either box changes and when the sensor kind changes. Text that cannot
@@ -62,8 +62,8 @@ public:
     // hides the channel boxes and swatches and rewrites the scale; a value
     // enables its channel's box and shows in its caption.
     void showSensorKind(obr9::TemperatureKind kind);
-    void showChannel(int channel, const QString& text);
-    void showTemperatureHumidity(const QString& temperatureText, const QString& humidityText);
+    void showChannel(int channel, const QString& name, float celsius);
+    void showTemperatureHumidity(float celsius, float humidityPercent);
 
     // The voltage trace, the frame last stored at x = 1000. Called once the
     // read that stored it is done, when the ring has already advanced.
@@ -107,16 +107,14 @@ private:
     std::array<QLabel*, 6> voltageTime_{};      // Label17..Label22
     std::array<QLabel*, 6> temperatureTime_{};  // Label23..Label28
 
+    const obr9::DeviceState& state_;
+    const obr9::TemperatureHistory& temperatures_;
+    const obr9::VoltageHistory& voltage_;
     QImage voltageBackground_;
     QImage temperatureBackground_;
 
-    const obr9::DeviceState* state_ = nullptr;
-    const obr9::TemperatureHistory* temperatures_ = nullptr;
-    const obr9::VoltageHistory* voltage_ = nullptr;
-    obr9::TemperatureHistory ownTemperatures_;
-    obr9::VoltageHistory ownVoltage_;
     obr9::Reporter* reporter_ = nullptr;
-    const obr9::DisplayFormat* format_ = nullptr;
+    obr9::DisplayFormat format_;
 
     obr9::StripChart::TemperatureScale lastGoodScale_;
     QString reportedText_; // the bad "range" and "Tmin" last reported

@@ -1,6 +1,5 @@
 #include "measure/ui/TemperatureTable.h"
 
-#include "protocol/DisplayFormat.h"
 
 #include <QHeaderView>
 #include <QPainter>
@@ -138,11 +137,6 @@ void TemperatureTable::StringGrid1SetEditText(int column, int row, const QString
     default:
         break;
     }
-}
-
-QChar TemperatureTable::decimalSeparator() const
-{
-    return format_ ? format_->decimalSeparator() : QLatin1Char('.');
 }
 
 std::optional<double> TemperatureTable::readLimit(const QString& text) const

@@ -13,10 +13,6 @@
 #include <functional>
 #include <optional>
 
-namespace obr9 {
-class DisplayFormat;
-}
-
 class TemperatureTable : public QTableWidget {
     Q_OBJECT
 public:
@@ -32,8 +28,8 @@ public:
 
     explicit TemperatureTable(QWidget* parent = nullptr);
 
-    // Numbers are read with this format's decimal separator; null: ".".
-    void setDisplayFormat(const obr9::DisplayFormat* format) { format_ = format; }
+    // Numbers are read with this decimal separator ("." at first).
+    void setDecimalSeparator(QChar separator) { decimalSeparator_ = separator; }
 
     QString cellText(int column, int row) const;
     // Sets a cell as the program does (no edit rules).
@@ -57,8 +53,8 @@ public:
     std::optional<double> readLimit(const QString& text) const;
 
 private:
-    QChar decimalSeparator() const;
+    QChar decimalSeparator() const { return decimalSeparator_; }
 
-    const obr9::DisplayFormat* format_ = nullptr;
+    QChar decimalSeparator_ = QLatin1Char('.');
     bool programChange_ = false;
 };

@@ -7,6 +7,7 @@
 #include "measure/ui/ChartImage.h"
 #include "measure/ui/ModuleChart.h"
 #include "measure/ui/TForm4.h"
+#include "protocol/DeviceState.h"
 
 #include "UserInput.h"
 
@@ -229,7 +230,10 @@ private slots:
 
     void chartWindowPicturesSaveAsPng()
     {
-        TForm4 form;
+        DeviceState state;
+        TemperatureHistory temperatures;
+        VoltageHistory voltage;
+        TForm4 form(state, temperatures, voltage);
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         for (const char* name : {"Image1", "Image2"}) {

@@ -3,7 +3,6 @@
 #include "base/Reporter.h"
 #include "measure/ui/TForm4.h"
 #include "protocol/DeviceState.h"
-#include "protocol/DisplayFormat.h"
 #include "UserInput.h"
 
 #include <QCheckBox>
@@ -52,7 +51,6 @@ class TestChartWindow : public QObject {
     DeviceState state_;
     TemperatureHistory temperatures_;
     VoltageHistory voltage_;
-    DisplayFormat format_;
     CollectingReporter reporter_;
 
     // A voltage frame as the program handles it: the decoder stores and
@@ -95,12 +93,9 @@ private slots:
         state_.temperatureKind = TemperatureKind::EightTemperatures;
         temperatures_ = TemperatureHistory();
         voltage_ = VoltageHistory();
-        format_ = DisplayFormat();
         reporter_.messages.clear();
-        form_ = std::make_unique<TForm4>();
-        form_->attachSources(&state_, &temperatures_, &voltage_);
+        form_ = std::make_unique<TForm4>(state_, temperatures_, voltage_);
         form_->setReporter(&reporter_);
-        form_->setDisplayFormat(&format_);
     }
 
     void cleanup() { form_.reset(); }
@@ -295,7 +290,7 @@ private slots:
 
     void bothDecimalSeparatorsAreAccepted()
     {
-        format_.setDecimalSeparator(QLatin1Char(','));
+        form_->setDecimalSeparator(QLatin1Char(','));
         form_->tminBox()->setEditText(QStringLiteral("12,5"));
         QCOMPARE(form_->temperatureScaleLabel(0)->text(), QStringLiteral(u"12,5\u00B0C"));
         temperatureFrame({{0, 60}});

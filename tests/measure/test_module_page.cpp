@@ -16,7 +16,7 @@
 #include "widgets/RadioGroup.h"
 #include "measure/ui/TemperatureTable.h"
 #include "protocol/Checksums.h"
-#include "protocol/DisplayFormat.h"
+#include "base/DisplayFormat.h"
 #include "UserInput.h"
 
 #include <QCheckBox>
@@ -143,24 +143,23 @@ private slots:
         names.setName(3, QStringLiteral("Boiler"));
         names.setName(16 + 3, QStringLiteral("Boiler out"));
         const ModuleChannelReading missing{3, -5.0f, -900.0f, 0.0f, true};
-        ModuleReadingTexts t = ModuleReadingTexts::of(missing, names, nullptr);
+        ModuleReadingTexts t = ModuleReadingTexts::of(missing, names, DisplayFormat());
         QCOMPARE(t.internalLabel, QStringLiteral("Boiler = -5.00"));
         QCOMPARE(t.externalLabel, QStringLiteral("Boiler out = N/A"));
         QCOMPARE(t.external, QStringLiteral("N/A"));
         names.setName(3, QStringLiteral("  "));
-        QCOMPARE(ModuleReadingTexts::of(missing, names, nullptr).internalLabel, QStringLiteral("intTemp3 = -5.00"));
+        QCOMPARE(ModuleReadingTexts::of(missing, names, DisplayFormat()).internalLabel, QStringLiteral("intTemp3 = -5.00"));
 
         const ModuleChannelReading large{15, 1234.5f, -0.004f, float(65535 * 0.065316786414108423744), false};
-        t = ModuleReadingTexts::of(large, names, nullptr);
+        t = ModuleReadingTexts::of(large, names, DisplayFormat());
         QCOMPARE(t.internal, QStringLiteral("1,234.50"));
         QCOMPARE(t.external, QStringLiteral("0.00"));
         QCOMPARE(t.volts, QStringLiteral("4,280.54"));
 
-        DisplayFormat comma;
-        comma.setDecimalSeparator(QLatin1Char(','));
-        QCOMPARE(ModuleReadingTexts::of(large, names, &comma).internal,
+        const DisplayFormat comma(QLatin1Char(','));
+        QCOMPARE(ModuleReadingTexts::of(large, names, comma).internal,
                  QString(QStringLiteral("1") + QChar(0xA0) + "234,50"));
-        QCOMPARE(ModuleReadingTexts::value(-1234567.0f, &comma),
+        QCOMPARE(ModuleReadingTexts::value(-1234567.0f, comma),
                  QString(QStringLiteral("-1") + QChar(0xA0) + "234" + QChar(0xA0) + "567,00"));
     }
 
@@ -209,14 +208,12 @@ private slots:
         QCOMPARE(t->cellText(T::TempInt, 1), QString());
 
         // With "," decimals a "." limit is no number.
-        DisplayFormat comma;
-        comma.setDecimalSeparator(QLatin1Char(','));
-        page_->setDisplayFormat(&comma);
+        page_->setDecimalSeparator(QLatin1Char(','));
         t->item(1, T::MaxInt)->setText(QStringLiteral("30.5"));
         QCOMPARE(t->cellText(T::MaxInt, 2), QString());
         t->item(1, T::MaxInt)->setText(QStringLiteral("30,5"));
         QCOMPARE(t->cellText(T::MaxInt, 2), QStringLiteral("30,5"));
-        page_->setDisplayFormat(nullptr);
+        page_->setDecimalSeparator(QLatin1Char('.'));
     }
 
     void namesReachSeriesListsAndLabels()

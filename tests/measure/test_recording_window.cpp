@@ -7,6 +7,7 @@
 #include "TestBytes.h"
 #include "TestFiles.h"
 #include "widgets/PictureBox.h"
+#include "base/DisplayFormat.h"
 #include "base/SettingsLocation.h"
 #include "measure/ui/TForm4.h"
 #include "measure/ui/TForm5.h"
@@ -67,7 +68,7 @@ private slots:
         receive(dataFrame(4, bytes("99 00")) + dataFrame(2, bytes("05")));
         QVERIFY(QDir(app_.workDir->path()).entryList({"*.csv"}, QDir::Files).isEmpty());
         QCOMPARE(control<QLabel>("Label18")->text(), QStringLiteral("9.98V"));
-        QCOMPARE(app_.form->displayFormat().decimalSeparator(), QLatin1Char('.'));
+        QCOMPARE(app_.form->program().recording().decimalSeparator(), QLatin1Char('.'));
     }
 
     void oneTickedBoxRecordsEveryKind()
@@ -265,7 +266,8 @@ private slots:
         QCOMPARE(app_.form->voltageHistory().writeIndex(), 0);
         QVERIFY(!app_.form->voltageHistory().wrapped());
         QCOMPARE(control<QLabel>("Label17")->text(),
-                 QStringLiteral("Kessel=") + app_.form->displayFormat().general(boiler));
+                 QStringLiteral("Kessel=") +
+                     DisplayFormat(app_.form->program().recording().decimalSeparator()).general(boiler));
         QCOMPARE(control<QLabel>("Label40")->text().left(1), QStringLiteral("="));
 
         QByteArray expected = bytes("FF 01 01 08 01 01");

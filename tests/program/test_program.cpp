@@ -3,6 +3,7 @@
 // and answers as it does under its windows.
 #include "program/Program.h"
 
+#include "base/DisplayFormat.h"
 #include "measure/ChartFile.h"
 #include "measure/ModuleCharts.h"
 #include "protocol/Checksums.h"
@@ -99,9 +100,8 @@ class TestProgram : public QObject {
     // "connect" ticked on the given controller's port.
     std::unique_ptr<QTcpSocket> connectTo(QTcpServer& controller)
     {
-        program_->linkChoice().tcpPort = QString::number(controller.serverPort());
-        program_->linkChoice().connect = true;
-        program_->CheckBoxConnectClick();
+        program_->link().setTcpPort(QString::number(controller.serverPort()));
+        program_->CheckBoxConnectClick(true);
         auto socket = accept(controller);
         if (socket && readExactly(*socket, int(kIdentificationRequest.size())) !=
                           kIdentificationRequest)
@@ -142,7 +142,12 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        QSignalSpy values(program_.get(), &Program::voltageValue);
+        QSignalSpy values(&program_->decoder(), &MeasurementDecoder::voltageRead);
+        // The label's number as the window makes it, with the separator of the moment.
+        auto shown = [this](const QList<QVariant>& volts) {
+            return DisplayFormat(program_->recording().decimalSeparator()).fixed(volts.at(0).toFloat()) +
+                   QLatin1Char('V');
+        };
         QSignalSpy intervals(program_.get(), &Program::voltageIntervalReported);
         auto peer = connectTo(controller);
         QVERIFY(peer);
@@ -157,7 +162,7 @@ private slots:
         // Nothing is recorded until recording is on; then every kind is.
         send(*peer, dataFrame(4, bytes("99 00")));
         QTRY_COMPARE(values.size(), 1);
-        QCOMPARE(values.at(0).at(0).toString(), QStringLiteral("9.98V"));
+        QCOMPARE(shown(values.at(0)), QStringLiteral("9.98V"));
         QCOMPARE(file("voltage.csv"), QByteArray("<missing>"));
 
         program_->recording().enabled = true;
@@ -169,7 +174,7 @@ private slots:
         // From the first recorded line on, values show with "," decimals.
         send(*peer, dataFrame(4, bytes("99 00")));
         QTRY_COMPARE(values.size(), 3);
-        QCOMPARE(values.last().at(0).toString(), QStringLiteral("9,98V"));
+        QCOMPARE(shown(values.last()), QStringLiteral("9,98V"));
         QCOMPARE(program_->voltageHistory().writeIndex(), 3);
     }
 
@@ -198,7 +203,7 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->link().setTcpPort(QStringLiteral("0"));
         program_->CheckBox2Click(true);
         QVERIFY(program_->link().server().isListening());
         QTcpSocket caller;
@@ -212,8 +217,7 @@ private slots:
         QTest::qWait(50);
         QCOMPARE(caller.bytesAvailable(), 0);
 
-        program_->linkChoice().connect = false;
-        program_->CheckBoxConnectClick();
+        program_->CheckBoxConnectClick(false);
         program_->toggleOutput(true);
         QCOMPARE(readExactly(caller, 6), bytes("FF 01 01 02 01 03"));
 
@@ -226,7 +230,7 @@ private slots:
     // Without a window the program ticks and unticks "connect" itself: a
     // silent controller is called again, a port that does not open leaves
     // "connect" unticked, and dropping the links unticks both.
-    void theProgramSetsItsOwnLinkChoice()
+    void theProgramTicksItsOwnLinkBoxes()
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
@@ -236,26 +240,24 @@ private slots:
         QTRY_VERIFY(program_->link().deviceAnswered());
         for (int s = 0; s < 16; ++s)
             program_->Timer2Timer();
-        QVERIFY(program_->linkChoice().connect);
+        QVERIFY(program_->link().connectChecked());
         auto again = accept(controller);
         QVERIFY(again);
         QTRY_COMPARE(program_->caption(),
                      captionPrefix + QStringLiteral("OBR-9 device connected"));
         QCOMPARE(readExactly(*again, int(kIdentificationRequest.size())), kIdentificationRequest);
 
-        program_->linkChoice().tcpPort = QStringLiteral("0");
+        program_->link().setTcpPort(QStringLiteral("0"));
         program_->CheckBox2Click(true);
         program_->dropLinks(true);
-        QVERIFY(!program_->linkChoice().connect);
-        QVERIFY(!program_->linkChoice().listen);
+        QVERIFY(!program_->link().connectChecked());
+        QVERIFY(!program_->link().listenChecked());
         QVERIFY(!program_->link().server().isListening());
 
-        program_->link().setLanChosen(false);
-        program_->linkChoice().port = dir_->filePath("no-such-port");
-        program_->linkChoice().connect = true;
+        program_->link().setPortText(dir_->filePath("no-such-port"));
         memo_.clear();
-        program_->CheckBoxConnectClick();
-        QVERIFY(!program_->linkChoice().connect);
+        program_->CheckBoxConnectClick(true);
+        QVERIFY(!program_->link().connectChecked());
         QCOMPARE(memo_.value(0), LinkText::portOpenFailed);
         QVERIFY(memo_.contains(LinkText::portClosed));
     }
@@ -274,10 +276,8 @@ private slots:
         QDateTime now = kPinned;
         hq2.setClock([&now] { return now; });
         hq2.setChartFolder(dir_->path());
-        program_->link().setLanChosen(false);
-        program_->linkChoice().port = pty.a;
-        program_->linkChoice().connect = true;
-        program_->CheckBoxConnectClick();
+        program_->link().setPortText(pty.a);
+        program_->CheckBoxConnectClick(true);
         QCOMPARE(memo_, (QStringList{LinkText::portOpened, pty.a,
                                      LinkText::speedPrefix + QStringLiteral("115200")}));
         QCOMPARE(program_->link().serialPort().lineSettings.baudRate, 115200);
@@ -330,7 +330,7 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        program_->linkChoice().page = ConnectionManager::kTemperatureModulePage;
+        program_->link().setLanRoute(LanRoute::ModuleBus);
         auto peer = connectTo(controller);
         QVERIFY(peer);
         send(*peer, withModbusCrc(bytes("00 00 00 02") + floatBytes(19.0f) + floatBytes(20.5f) +
@@ -376,7 +376,7 @@ private slots:
         texts.fill(record);
         QVERIFY(session.saveSettings(texts));
         QCOMPARE(readExactly(*peer, 171), sampleFrame());
-        QVERIFY(!program_->linkChoice().connect);
+        QVERIFY(!program_->link().connectChecked());
         QVERIFY(!program_->link().settingsDialogActive());
         QCOMPARE(program_->parser().requestMode(), uint8_t(RequestData));
         QCOMPARE(ended.size(), 1);
@@ -425,7 +425,7 @@ private slots:
                                   QStringLiteral("wysylanie pliku")}));
         QCOMPARE(bar, (QList<int>{0, 0, 43, 87, 100})); // header, then each block's share sent before it
         QVERIFY(!session.upload().active());
-        QVERIFY(!program_->linkChoice().connect);
+        QVERIFY(!program_->link().connectChecked());
         QCOMPARE(program_->parser().requestMode(), uint8_t(RequestData));
         QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
         QCOMPARE(peer->bytesAvailable(), 0); // the close frame went to the closed link
@@ -441,7 +441,7 @@ private slots:
         program_->relayModel().output(3).countdown = 3;
         connect(&program_->hq2(), &Hq2Model::chartFileNameChanged, this, [&] { order << "charts"; });
         connect(&program_->relayModel(), &RelayModel::modeLetterChanged, this, [&] { order << "relays"; });
-        connect(program_.get(), &Program::secondsCounted, this,
+        connect(&program_->link(), &ConnectionManager::secondsCounted, this,
                 [&](int s) { order << QString::number(s); });
         program_->Timer2Timer();
         program_->Timer2Timer();

@@ -1,3 +1,4 @@
+#include "measure/ui/DriverReadingTexts.h"
 #include "protocol/Frames.h"
 #include "protocol/MeasurementDecoder.h"
 #include "protocol/ReceiveParser.h"
@@ -13,32 +14,36 @@ using namespace obr9;
 
 namespace {
 
-class Effects : public MeasurementListener {
+// What the decoder reports, with the texts the windows make of it.
+class Effects {
 public:
-    explicit Effects(const TemperatureHistory& t)
+    Effects(MeasurementDecoder& d, const TemperatureHistory& t, const DisplayFormat& format)
         : temperatures(t)
     {
+        using D = MeasurementDecoder;
+        QObject::connect(&d, &D::temperatureKindChanged, [this](TemperatureKind k) { kinds << k; });
+        QObject::connect(&d, &D::inputsOutputsRead, [this](const InputsOutputs& v) { io = v; });
+        QObject::connect(&d, &D::temperatureChannelRead,
+                         [this, &format](int channel, const QString& name, float celsius) {
+                             names[size_t(channel)] = name;
+                             texts[size_t(channel)] =
+                                 DriverReadingTexts::channel(name, celsius, format);
+                         });
+        QObject::connect(&d, &D::temperatureHumidityRead, [this, &format](float t, float h) {
+            texts[0] = DriverReadingTexts::temperature(t, format);
+            texts[1] = DriverReadingTexts::humidity(h, format);
+        });
+        QObject::connect(&d, &D::voltageRead, [this, &format](float volts) {
+            voltageText = DriverReadingTexts::voltage(volts, format);
+        });
+        QObject::connect(&d, &D::recordDue, [this](const float* v, int count, RecordKind kind) {
+            recorded = QList<float>(v, v + count);
+            recordKind = int(kind);
+        });
+        QObject::connect(&d, &D::temperatureSampleStored,
+                         [this] { drawnAt << temperatures.newest().slot; });
+        QObject::connect(&d, &D::voltageSampleStored, [this] { ++voltageDraws; });
     }
-    void temperatureKindChanged(TemperatureKind kind) override { kinds << kind; }
-    void inputsOutputsChanged(const InputsOutputs& value) override { io = value; }
-    void temperatureChannelShown(int channel, const QString& name, const QString& text) override
-    {
-        names[size_t(channel)] = name;
-        texts[size_t(channel)] = text;
-    }
-    void temperatureHumidityShown(const QString& t, const QString& h) override
-    {
-        texts[0] = t;
-        texts[1] = h;
-    }
-    void voltageShown(const QString& text) override { voltageText = text; }
-    void recordValues(const float* v, int count, RecordKind kind) override
-    {
-        recorded = QList<float>(v, v + count);
-        recordKind = int(kind);
-    }
-    void temperatureSampleStored() override { drawnAt << temperatures.newest().slot; }
-    void voltageSampleStored() override { ++voltageDraws; }
 
     const TemperatureHistory& temperatures;
     QList<TemperatureKind> kinds;
@@ -57,8 +62,8 @@ struct Fixture {
     TemperatureHistory temperatures;
     VoltageHistory voltage;
     DisplayFormat format;
-    Effects effects{temperatures};
-    MeasurementDecoder decoder{state, temperatures, voltage, format, &effects};
+    MeasurementDecoder decoder{state, temperatures, voltage};
+    Effects effects{decoder, temperatures, format};
     std::array<uint8_t, ReceiveParser::kPayloadBufferSize> payload{};
 
     void decode(FrameType type, const QByteArray& data)

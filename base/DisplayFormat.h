@@ -5,8 +5,9 @@
 //   21.5 -> 21.5).
 // fixed: rounded to `precision` significant digits, then shown with `digits`
 //   decimals (153 / 15.326 -> 9.98).
-// The decimal separator starts as "." and turns "," once recording starts;
-// CSV files never use this class.
+// The separator is the window's choice of the moment: "." until recording
+// starts, "," from then on (Recording::decimalSeparator). CSV files never use
+// this class.
 #pragma once
 
 #include <QChar>
@@ -18,6 +19,11 @@ namespace obr9 {
 
 class DisplayFormat {
 public:
+    explicit DisplayFormat(QChar decimalSeparator = QLatin1Char('.'))
+        : decimalSeparator_(decimalSeparator)
+    {
+    }
+
     QChar decimalSeparator() const { return decimalSeparator_; }
     void setDecimalSeparator(QChar separator) { decimalSeparator_ = separator; }
 
@@ -29,7 +35,7 @@ public:
 private:
     void appendText(QString& out, const char* text, int length) const;
 
-    QChar decimalSeparator_ = QLatin1Char('.');
+    QChar decimalSeparator_;
 };
 
 } // namespace obr9

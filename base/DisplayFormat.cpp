@@ -1,4 +1,4 @@
-#include "protocol/DisplayFormat.h"
+#include "base/DisplayFormat.h"
 
 #include <charconv>
 #include <cmath>
