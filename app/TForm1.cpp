@@ -173,14 +173,9 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
             form5_->temperatureIntervals()->currentIndex();
     }
     if (form2_)
-        form2_->attach(p);
-    if (form3_) {
-        form3_->attach(p, form2_);
-        connect(p, &Program::settingsRecordArrived, form3_, &TForm3::fillFromRecord);
-        connect(p, &Program::uploadBlockDue, form3_, &TForm3::uploadStep);
-        connect(p, &Program::uploadAnswered, form3_, &TForm3::uploadAcknowledged);
-        connect(p, &Program::deviceSettingsEnded, form3_, &TForm3::closeQuietly);
-    }
+        form2_->attach(&p->deviceConfig());
+    if (form3_)
+        form3_->attach(&p->deviceConfig(), form2_);
     connect(button9_, &QPushButton::clicked, this, [this] { Button9Click(); });
 }
 

@@ -1,6 +1,6 @@
-// What the login and device settings dialogs need of the running program:
-// the way out to the controller, the parser's request mode, the links they
-// drop when the controller restarts, and the program's reporter.
+// What the device-configuration session needs of the running program: the
+// way out to the controller, the parser's request mode, the links it drops
+// when the controller restarts, and the program's reporter.
 #pragma once
 
 #include "protocol/FrameSink.h"
@@ -38,7 +38,8 @@ public:
 
     // The settings dialog is up: the live timer does not count meanwhile.
     virtual void setSettingsDialogActive(bool active) = 0;
-    // The dialog's closing step, however it closed.
+    // The settings dialog's closing step: the close frame, or the memo line
+    // without a link.
     virtual void deviceSettingsClosed() = 0;
 
     // The last file chosen in a file dialog of the program; the next one

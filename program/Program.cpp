@@ -26,6 +26,7 @@ Program::Program(QObject* parent)
     link_ = std::make_unique<ConnectionManager>(static_cast<LinkListener&>(*this));
     link_->parser().setListener(this);
     link_->setReporter(&gate_);
+    deviceConfig_ = std::make_unique<DeviceConfigSession>(static_cast<DeviceSession&>(*this));
     hq2_.setRelayListener(&relayAnswers_);
     connect(&hq2_, &Hq2Model::moduleConnected, this, &Program::hq2Connected);
     connect(&hq2_, &Hq2Model::chartingPeriodChanged, &timer1_,

@@ -11,6 +11,7 @@
 #include "alarm/Alarms.h"
 #include "base/HistoryRing.h"
 #include "base/Reporter.h"
+#include "devconfig/DeviceConfigSession.h"
 #include "devconfig/DeviceSession.h"
 #include "link/ConnectionManager.h"
 #include "link/LinkListener.h"
@@ -59,6 +60,9 @@ public:
     // The HQ-2 module: every module stream read goes to it (serial poll, or
     // the TCP client while the HQ-2 page is the route).
     Hq2Model& hq2() { return hq2_; }
+    // Login, settings record and frame, firmware upload: the login and
+    // settings dialogs show it and forward the operator's input to it.
+    DeviceConfigSession& deviceConfig() { return *deviceConfig_; }
     CsvRecorder& recorder() { return recording_.recorder(); }
     // Alarms on the HQ-2 readings and the links, with their journal.
     Alarms& alarms() { return alarms_; }
@@ -139,15 +143,11 @@ signals:
     void connectSet(bool checked);
     void listenSet(bool checked);
     void settingsAllowed(bool enabled); // Button9
-    void deviceSettingsEnded();         // the link went: the settings dialog hides
 
     void diagnosticsShown(const obr9::ParserDiagnostics& d);
     void deviceIdentified(int version);
     void voltageIntervalReported(int index);
     void temperatureIntervalReported(int index);
-    void settingsRecordArrived(const uint8_t* record, int size);
-    void uploadBlockDue();
-    void uploadAnswered(bool accepted);
 
     // A sample was stored: the chart is drawn once the read is done.
     void voltageChartDue();
@@ -174,7 +174,7 @@ private:
     void moduleBytes(const uint8_t* data, int count) override;
     void historyRestart() override { restartHistories(true, true); }
     void settingsButtonEnabled(bool enabled) override { emit settingsAllowed(enabled); }
-    void closeDeviceSettings() override { emit deviceSettingsEnded(); }
+    void closeDeviceSettings() override { deviceConfig_->linkDropped(); }
     void conversionError(const QString& message) override;
     void linkError(const QString& message) override;
     void controllerLinkLost(bool lost) override { alarms_.engine().setControllerLinkLost(lost); }
@@ -190,11 +190,10 @@ private:
     }
     void settingsRecordReceived(const uint8_t* record, int size) override
     {
-        link_->setSettingsDialogActive(true);
-        emit settingsRecordArrived(record, size);
+        deviceConfig_->settingsRecordReceived(record, size);
     }
-    void uploadStep() override { emit uploadBlockDue(); }
-    void uploadAcknowledged(bool accepted) override { emit uploadAnswered(accepted); }
+    void uploadStep() override { deviceConfig_->uploadStep(); }
+    void uploadAcknowledged(bool accepted) override { deviceConfig_->uploadAcknowledged(accepted); }
     void readDone() override { redrawDueCharts(); }
     void bytesReceived() override { link_->bytesArrived(); }
 
@@ -217,6 +216,7 @@ private:
     MeasurementDecoder decoder_;
     Alarms alarms_;
     std::unique_ptr<ConnectionManager> link_;
+    std::unique_ptr<DeviceConfigSession> deviceConfig_;
     QTimer timer1_;
     QTimer timer2_;
     QString status_;

@@ -1,12 +1,9 @@
 #include "devconfig/ui/TForm2.h"
 #include "widgets/Named.h"
-#include "base/DeviceText.h"
 #include "widgets/PasswordEcho.h"
 
-#include "base/Reporter.h"
-#include "devconfig/DeviceSession.h"
+#include "devconfig/DeviceConfigSession.h"
 #include "protocol/Frames.h"
-#include "protocol/ReceiveParser.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -54,26 +51,8 @@ void TForm2::limitTexts()
 
 void TForm2::Button1Click()
 {
-    if (!session_)
-        return;
-    const QString user = edit1_->text();
-    const QString password = edit2_->text();
-    const QString caption = QStringLiteral("Login");
-    for (const auto& [field, text] : {std::pair{QStringLiteral("User"), user},
-                                      std::pair{QStringLiteral("Password"), password}}) {
-        const int bad = firstUnencodable(text);
-        if (bad >= 0) {
-            session_->reporter().report({unencodableMessage(field, text, bad), caption});
-            return;
-        }
-    }
-    const BuiltFrame request = loginRequest(deviceBytes(user), deviceBytes(password));
-    if (!request.ok()) {
-        session_->reporter().report({request.error, caption});
-        return;
-    }
-    session_->setRequestMode(RequestAnswer);
-    session_->frames().SendFrame(request.bytes);
+    if (session_)
+        session_->logIn(edit1_->text(), edit2_->text());
 }
 
 void TForm2::Button2Click()

@@ -8,7 +8,7 @@ class QLineEdit;
 class QPushButton;
 
 namespace obr9 {
-class DeviceSession;
+class DeviceConfigSession;
 }
 
 class TForm2 : public QDialog {
@@ -16,8 +16,8 @@ class TForm2 : public QDialog {
 public:
     explicit TForm2(QWidget* parent = nullptr);
 
-    // The session whose link carries the request.
-    void attach(obr9::DeviceSession* session) { session_ = session; }
+    // The session that sends the request and awaits the answer.
+    void attach(obr9::DeviceConfigSession* session) { session_ = session; }
 
     // "OK": the login request goes out and a command answer is awaited.
     // The dialog stays open; the answer closes it or reports the refusal.
@@ -29,7 +29,7 @@ private:
     // User name and password share one 30-character budget.
     void limitTexts();
 
-    obr9::DeviceSession* session_ = nullptr;
+    obr9::DeviceConfigSession* session_ = nullptr;
     QLineEdit* edit1_ = nullptr;
     QLineEdit* edit2_ = nullptr;
 };

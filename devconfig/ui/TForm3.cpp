@@ -5,14 +5,11 @@
 #include "base/IntegerText.h"
 #include "base/Reporter.h"
 #include "devconfig/AddressText.h"
-#include "devconfig/SettingsFrame.h"
+#include "devconfig/DeviceConfigSession.h"
 #include "devconfig/ui/ShownItem.h"
-#include "devconfig/ui/TForm2.h"
-#include "protocol/ReceiveParser.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
@@ -27,8 +24,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <limits>
-
 using namespace obr9;
 
 namespace {
@@ -40,10 +35,6 @@ const QString kMacMask = QStringLiteral("HH-HH-HH-HH-HH-HH;_");
 // Five digits, so that every 16-bit time the controller reports fits.
 const QString kTransmitTimeMask = QStringLiteral("99999; ");
 
-const QString kUploadCaption = QStringLiteral("wysylanie pliku");
-const QString kUploadDone = QStringLiteral("Wysylanie pliku zakonczone powodzeniem");
-const QString kUploadTimedOut =
-    QStringLiteral("Wysylanie pliku przerwane: brak odpowiedzi sterownika przez 30 s");
 const QString kSettingsCaption = QStringLiteral("Settings");
 
 QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items)
@@ -55,6 +46,53 @@ QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items)
     return box;
 }
 
+// An editable list that starts with no item chosen and a text of its own.
+QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items,
+                    const QString& text)
+{
+    QComboBox* box = dropDown(parent, name, items);
+    showItem(box, -1);
+    box->setEditText(text);
+    return box;
+}
+
+QComboBox* dropDown(QWidget* parent, const char* name, const QStringList& items, int index)
+{
+    QComboBox* box = dropDown(parent, name, items);
+    showItem(box, index);
+    return box;
+}
+
+QLineEdit* textEdit(QWidget* parent, const char* name, const QString& text, int width = 0)
+{
+    auto* edit = named(new QLineEdit(text, parent), name);
+    if (width > 0)
+        edit->setMaxLength(width);
+    return edit;
+}
+
+QLineEdit* maskedEdit(QWidget* parent, const char* name, const QString& mask, const QString& text)
+{
+    auto* edit = named(new QLineEdit(parent), name);
+    edit->setInputMask(mask);
+    edit->setText(text);
+    return edit;
+}
+
+// A caption in the first column, the field beside it, and one more control
+// in the third column when given.
+QLabel* addRow(QGridLayout* grid, int& row, const QString& label, QWidget* field,
+               QWidget* beside = nullptr)
+{
+    auto* caption = new QLabel(label, grid->parentWidget());
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(field, row, 1);
+    if (beside)
+        grid->addWidget(beside, row, 2);
+    ++row;
+    return caption;
+}
+
 } // namespace
 
 TForm3::TForm3(QWidget* parent)
@@ -64,130 +102,130 @@ TForm3::TForm3(QWidget* parent)
     setWindowTitle(kSettingsCaption);
     setWindowFlag(Qt::Window);
 
-    // ---- LAN settings
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(buildLanGroup());
+    groups->addWidget(buildRsGroup(), 0, Qt::AlignTop);
+    auto* main = new QVBoxLayout(this);
+    main->addLayout(groups);
+    main->addLayout(buildButtons());
+    main->addWidget(progressBar1_);
+
+    connect(checkBox1_, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
+    for (QLineEdit* edit : {maskEdit1_, maskEdit7_, maskEdit8_, maskEdit9_, maskEdit2_})
+        edit->installEventFilter(this);
+}
+
+TForm3::~TForm3() = default;
+
+QGroupBox* TForm3::buildLanGroup()
+{
     auto* lan = named(new QGroupBox(QStringLiteral("LAN settings"), this), "GroupBox1");
-    auto* lanGrid = new QGridLayout(lan);
+    auto* grid = new QGridLayout(lan);
     int row = 0;
-    auto addRow = [](QGridLayout* grid, int& r, const QString& label, QWidget* field,
-                     QWidget* beside = nullptr) {
-        auto* caption = new QLabel(label, grid->parentWidget());
-        grid->addWidget(caption, r, 0);
-        grid->addWidget(field, r, 1);
-        if (beside)
-            grid->addWidget(beside, r, 2);
-        ++r;
-        return caption;
-    };
-
     checkBox1_ = named(new QCheckBox(QStringLiteral("DHCP"), lan), "CheckBox1");
-    lanGrid->addWidget(checkBox1_, row++, 1);
-    edit1_ = named(new QLineEdit(QStringLiteral("OBR-9"), lan), "Edit1");
-    edit1_->setMaxLength(SettingsTexts::kNameWidth);
-    addRow(lanGrid, row, QStringLiteral("Name"), edit1_);
+    grid->addWidget(checkBox1_, row++, 1);
+    buildAddressRows(grid, row);
+    buildDestinationRows(grid, row);
+    return lan;
+}
 
-    auto addressEdit = [lan](const char* name, const QString& text) {
-        auto* edit = named(new QLineEdit(lan), name);
-        edit->setInputMask(kAddressMask);
-        edit->setText(text);
-        return edit;
-    };
-    maskEdit1_ = addressEdit("MaskEdit1", QStringLiteral("192.168.1.161"));
-    addRow(lanGrid, row, QStringLiteral("IP address"), maskEdit1_);
-    maskEdit4_ = addressEdit("MaskEdit4", QStringLiteral("255.255.255.0"));
-    addRow(lanGrid, row, QStringLiteral("Subnet"), maskEdit4_);
-    maskEdit5_ = addressEdit("MaskEdit5", QStringLiteral("192.168.1.1"));
-    addRow(lanGrid, row, QStringLiteral("Gate"), maskEdit5_);
+void TForm3::buildAddressRows(QGridLayout* grid, int& row)
+{
+    QWidget* lan = grid->parentWidget();
+    edit1_ = textEdit(lan, "Edit1", QStringLiteral("OBR-9"), SettingsTexts::kNameWidth);
+    addRow(grid, row, QStringLiteral("Name"), edit1_);
+    maskEdit1_ = maskedEdit(lan, "MaskEdit1", kAddressMask, QStringLiteral("192.168.1.161"));
+    addRow(grid, row, QStringLiteral("IP address"), maskEdit1_);
+    maskEdit4_ = maskedEdit(lan, "MaskEdit4", kAddressMask, QStringLiteral("255.255.255.0"));
+    addRow(grid, row, QStringLiteral("Subnet"), maskEdit4_);
+    maskEdit5_ = maskedEdit(lan, "MaskEdit5", kAddressMask, QStringLiteral("192.168.1.1"));
+    addRow(grid, row, QStringLiteral("Gate"), maskEdit5_);
 
-    edit3_ = named(new QLineEdit(QStringLiteral("8090"), lan), "Edit3");
-    label3_ = addRow(lanGrid, row, QStringLiteral("Port"), edit3_);
+    edit3_ = textEdit(lan, "Edit3", QStringLiteral("8090"));
+    label3_ = addRow(grid, row, QStringLiteral("Port"), edit3_);
     label3_->setObjectName(QStringLiteral("Label3"));
 
-    maskEdit2_ = named(new QLineEdit(lan), "MaskEdit2");
-    maskEdit2_->setInputMask(kMacMask);
-    maskEdit2_->setText(QStringLiteral("01-E8-C4-A1-5B-10"));
-    addRow(lanGrid, row, QStringLiteral("MAC address"), maskEdit2_);
+    maskEdit2_ = maskedEdit(lan, "MaskEdit2", kMacMask, QStringLiteral("01-E8-C4-A1-5B-10"));
+    addRow(grid, row, QStringLiteral("MAC address"), maskEdit2_);
 
-    edit7_ = named(new QLineEdit(QStringLiteral("admin"), lan), "Edit7");
-    edit7_->setMaxLength(SettingsTexts::kShortTextWidth);
-    addRow(lanGrid, row, QStringLiteral("user"), edit7_);
-    edit8_ = named(new QLineEdit(QStringLiteral("7961"), lan), "Edit8");
-    edit8_->setMaxLength(SettingsTexts::kShortTextWidth);
+    edit7_ = textEdit(lan, "Edit7", QStringLiteral("admin"), SettingsTexts::kShortTextWidth);
+    addRow(grid, row, QStringLiteral("user"), edit7_);
+    edit8_ = textEdit(lan, "Edit8", QStringLiteral("7961"), SettingsTexts::kShortTextWidth);
     showStars(edit8_);
-    addRow(lanGrid, row, QStringLiteral("password"), edit8_);
+    addRow(grid, row, QStringLiteral("password"), edit8_);
 
     comboBox5_ = dropDown(lan, "ComboBox5",
                           {QStringLiteral("server"), QStringLiteral("client"),
-                           QStringLiteral("client (www-OBR)"), QStringLiteral("client (www-HQ2)")});
-    showItem(comboBox5_, -1);
-    comboBox5_->setEditText(QStringLiteral("server"));
-    addRow(lanGrid, row, QStringLiteral("mode"), comboBox5_);
+                           QStringLiteral("client (www-OBR)"), QStringLiteral("client (www-HQ2)")},
+                          QStringLiteral("server"));
+    addRow(grid, row, QStringLiteral("mode"), comboBox5_);
+}
 
-    maskEdit7_ = named(new QLineEdit(QStringLiteral("192.168.1.162"), lan), "MaskEdit7");
-    maskEdit7_->setMaxLength(SettingsTexts::kLongTextWidth);
-    edit4_ = named(new QLineEdit(QStringLiteral("user"), lan), "Edit4");
-    edit4_->setMaxLength(SettingsTexts::kShortTextWidth);
+void TForm3::buildDestinationRows(QGridLayout* grid, int& row)
+{
+    QWidget* lan = grid->parentWidget();
+    maskEdit7_ = textEdit(lan, "MaskEdit7", QStringLiteral("192.168.1.162"),
+                          SettingsTexts::kLongTextWidth);
+    edit4_ = textEdit(lan, "Edit4", QStringLiteral("user"), SettingsTexts::kShortTextWidth);
     edit4_->setMinimumWidth(96); // the whole user name stays readable
-    addRow(lanGrid, row, QStringLiteral("Destination IP address"), maskEdit7_, edit4_);
-    maskEdit9_ = named(new QLineEdit(QStringLiteral("/hq2/readParam"), lan), "MaskEdit9");
-    maskEdit9_->setMaxLength(SettingsTexts::kLongTextWidth);
-    edit5_ = named(new QLineEdit(QStringLiteral("pass"), lan), "Edit5");
-    edit5_->setMaxLength(SettingsTexts::kShortTextWidth);
+    addRow(grid, row, QStringLiteral("Destination IP address"), maskEdit7_, edit4_);
+    maskEdit9_ = textEdit(lan, "MaskEdit9", QStringLiteral("/hq2/readParam"),
+                          SettingsTexts::kLongTextWidth);
+    edit5_ = textEdit(lan, "Edit5", QStringLiteral("pass"), SettingsTexts::kShortTextWidth);
     edit5_->setMinimumWidth(96);
-    addRow(lanGrid, row, QStringLiteral("Path"), maskEdit9_, edit5_);
+    addRow(grid, row, QStringLiteral("Path"), maskEdit9_, edit5_);
 
-    maskEdit8_ = addressEdit("MaskEdit8", QStringLiteral("8.8.8.8"));
-    addRow(lanGrid, row, QStringLiteral("DNS server"), maskEdit8_);
-    edit2_ = named(new QLineEdit(QStringLiteral("8090"), lan), "Edit2");
-    addRow(lanGrid, row, QStringLiteral("Destination port"), edit2_);
+    maskEdit8_ = maskedEdit(lan, "MaskEdit8", kAddressMask, QStringLiteral("8.8.8.8"));
+    addRow(grid, row, QStringLiteral("DNS server"), maskEdit8_);
+    edit2_ = textEdit(lan, "Edit2", QStringLiteral("8090"));
+    addRow(grid, row, QStringLiteral("Destination port"), edit2_);
+}
 
-    // ---- RS-485 settings
+QGroupBox* TForm3::buildRsGroup()
+{
     auto* rs = named(new QGroupBox(QStringLiteral("RS-485 settings"), this), "GroupBox2");
-    auto* rsGrid = new QGridLayout(rs);
-    row = 0;
-    comboBox2_ =
-        dropDown(rs, "ComboBox2",
-                 {QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200"),
-                  QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
-                  QStringLiteral("14400"), QStringLiteral("28800"), QStringLiteral("57600"),
-                  QStringLiteral("115200"), QStringLiteral("230400")});
-    showItem(comboBox2_, -1);
-    comboBox2_->setEditText(QStringLiteral("9600"));
-    addRow(rsGrid, row, QStringLiteral("Baud rate"), comboBox2_);
-
-    maskEdit3_ = named(new QLineEdit(rs), "MaskEdit3");
-    maskEdit3_->setInputMask(kTransmitTimeMask);
-    maskEdit3_->setText(QStringLiteral("1"));
-    addRow(rsGrid, row, QStringLiteral("Transmit request time"), maskEdit3_,
+    auto* grid = new QGridLayout(rs);
+    int row = 0;
+    comboBox2_ = dropDown(rs, "ComboBox2",
+                          {QStringLiteral("300"), QStringLiteral("600"), QStringLiteral("1200"),
+                           QStringLiteral("2400"), QStringLiteral("4800"), QStringLiteral("9600"),
+                           QStringLiteral("14400"), QStringLiteral("28800"),
+                           QStringLiteral("57600"), QStringLiteral("115200"),
+                           QStringLiteral("230400")},
+                          QStringLiteral("9600"));
+    addRow(grid, row, QStringLiteral("Baud rate"), comboBox2_);
+    maskEdit3_ = maskedEdit(rs, "MaskEdit3", kTransmitTimeMask, QStringLiteral("1"));
+    addRow(grid, row, QStringLiteral("Transmit request time"), maskEdit3_,
            new QLabel(QStringLiteral("ms"), rs));
 
     comboBox3_ = dropDown(rs, "ComboBox3",
                           {QStringLiteral("4"), QStringLiteral("8"), QStringLiteral("16"),
                            QStringLiteral("32"), QStringLiteral("64"), QStringLiteral("128"),
-                           QStringLiteral("256"), QStringLiteral("512"), QStringLiteral("1024")});
-    showItem(comboBox3_, 6);
-    addRow(rsGrid, row, QStringLiteral("RS buffer size"), comboBox3_);
-    comboBox7_ = dropDown(rs, "ComboBox7", {QStringLiteral("1"), QStringLiteral("2")});
-    showItem(comboBox7_, 0);
-    addRow(rsGrid, row, QStringLiteral("Stop bits"), comboBox7_);
+                           QStringLiteral("256"), QStringLiteral("512"), QStringLiteral("1024")},
+                          6);
+    addRow(grid, row, QStringLiteral("RS buffer size"), comboBox3_);
+    comboBox7_ = dropDown(rs, "ComboBox7", {QStringLiteral("1"), QStringLiteral("2")}, 0);
+    addRow(grid, row, QStringLiteral("Stop bits"), comboBox7_);
     comboBox6_ = dropDown(
         rs, "ComboBox6",
-        {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")});
-    showItem(comboBox6_, 3);
-    addRow(rsGrid, row, QStringLiteral("Data bits"), comboBox6_);
+        {QStringLiteral("5"), QStringLiteral("6"), QStringLiteral("7"), QStringLiteral("8")}, 3);
+    addRow(grid, row, QStringLiteral("Data bits"), comboBox6_);
     comboBox1_ = dropDown(rs, "ComboBox1",
-                          {QStringLiteral("None"), QStringLiteral("Even"), QStringLiteral("Odd")});
-    showItem(comboBox1_, -1);
-    comboBox1_->setEditText(QStringLiteral("None"));
-    addRow(rsGrid, row, QStringLiteral("parity"), comboBox1_);
-    comboBox4_ =
-        dropDown(rs, "ComboBox4", {QStringLiteral("transparent"), QStringLiteral("I/O driver")});
-    showItem(comboBox4_, -1);
-    comboBox4_->setEditText(QStringLiteral("I/O driver"));
-    addRow(rsGrid, row, QStringLiteral("mode"), comboBox4_);
-    maskEdit6_ = named(new QLineEdit(QStringLiteral("123"), rs), "MaskEdit6");
-    addRow(rsGrid, row, QStringLiteral("RS ID"), maskEdit6_);
+                          {QStringLiteral("None"), QStringLiteral("Even"), QStringLiteral("Odd")},
+                          QStringLiteral("None"));
+    addRow(grid, row, QStringLiteral("parity"), comboBox1_);
+    comboBox4_ = dropDown(rs, "ComboBox4",
+                          {QStringLiteral("transparent"), QStringLiteral("I/O driver")},
+                          QStringLiteral("I/O driver"));
+    addRow(grid, row, QStringLiteral("mode"), comboBox4_);
+    maskEdit6_ = textEdit(rs, "MaskEdit6", QStringLiteral("123"));
+    addRow(grid, row, QStringLiteral("RS ID"), maskEdit6_);
+    return rs;
+}
 
-    // ---- buttons and progress
+// The three buttons in a row; ProgressBar1 goes below them.
+QLayout* TForm3::buildButtons()
+{
     auto* save = named(new QPushButton(QStringLiteral("Save to device"), this), "Button1");
     auto* cancel = named(new QPushButton(QStringLiteral("Cancel"), this), "Button2");
     auto* upgrade = named(new QPushButton(QStringLiteral("Upgrade"), this), "Button3");
@@ -197,66 +235,37 @@ TForm3::TForm3(QWidget* parent)
     progressBar1_->setRange(0, 100);
     progressBar1_->setTextVisible(false);
 
-    auto* groups = new QHBoxLayout;
-    groups->addWidget(lan);
-    groups->addWidget(rs, 0, Qt::AlignTop);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save);
     buttons->addWidget(cancel);
     buttons->addStretch();
     buttons->addWidget(upgrade);
-    auto* main = new QVBoxLayout(this);
-    main->addLayout(groups);
-    main->addLayout(buttons);
-    main->addWidget(progressBar1_);
-
     connect(save, &QPushButton::clicked, this, [this] { Button1Click(); });
     connect(cancel, &QPushButton::clicked, this, [this] { Button2Click(); });
     connect(upgrade, &QPushButton::clicked, this, [this] { Button3Click(); });
-    connect(checkBox1_, &QCheckBox::toggled, this, [this] { CheckBox1Click(); });
-    for (QLineEdit* edit : {maskEdit1_, maskEdit7_, maskEdit8_, maskEdit9_})
-        edit->installEventFilter(this);
-    maskEdit2_->installEventFilter(this);
-
-    uploadWatch_.setInterval(kUploadWatchMs);
-    connect(&uploadWatch_, &QTimer::timeout, this, [this] {
-        if (upload_ && upload_->overdue())
-            stopUpload(kUploadTimedOut);
-    });
+    return buttons;
 }
 
-TForm3::~TForm3() = default;
-
-void TForm3::attach(DeviceSession* session, TForm2* login)
+void TForm3::attach(DeviceConfigSession* session, TForm2* login)
 {
+    if (session_)
+        disconnect(session_, nullptr, this, nullptr);
     session_ = session;
     login_ = login;
-    upload_ = session ? std::make_unique<FirmwareUpload>(session->frames(),
-                                                         static_cast<FirmwareUploadListener*>(this))
-                      : nullptr;
+    if (!session_)
+        return;
+    connect(session_, &DeviceConfigSession::settingsRecordRead, this, &TForm3::fillFromRecord);
+    connect(session_, &DeviceConfigSession::uploadProgressed, this,
+            [this](int percent) { progressBar1_->setValue(percent); });
+    connect(session_, &DeviceConfigSession::ended, this, &TForm3::closeQuietly);
 }
 
 // ---- buttons -------------------------------------------------------------
 
 void TForm3::Button1Click()
 {
-    if (!session_)
-        return;
-    // Every field is checked before anything changes.
-    const BuiltFrame frame = settingsFrame(texts());
-    if (!frame.ok()) {
-        report(frame.error, kSettingsCaption);
-        return;
-    }
-    session_->setRequestMode(RequestAnswer);
-    session_->frames().SendFrame(frame.bytes);
-    // The controller takes up its new settings: the link goes. The frame
-    // just written still leaves before the close.
-    session_->closeClient(true);
-    session_->dropLinks(true);
-    close();
-    session_->setRequestMode(RequestData);
-    session_->setSettingsDialogActive(false);
+    if (session_)
+        session_->saveSettings(texts());
 }
 
 void TForm3::Button2Click()
@@ -268,7 +277,7 @@ void TForm3::Button3Click()
 {
     if (!session_)
         return;
-    const QString dir = QFileInfo(session_->chartFile()).absolutePath();
+    const QString dir = session_->uploadFolder();
     QString path;
     if (fileChooser) {
         path = fileChooser(dir);
@@ -287,45 +296,14 @@ void TForm3::Button3Click()
 
 void TForm3::startUpload(const QString& path)
 {
-    if (!session_ || !upload_)
-        return;
-    // Read first: a file that cannot be read changes nothing.
-    QFile file(path);
-    QByteArray data;
-    bool ok = file.open(QIODevice::ReadOnly);
-    if (ok) {
-        data = file.readAll();
-        ok = file.error() == QFileDevice::NoError;
-    }
-    if (!ok) {
-        report(QStringLiteral("The file \"%1\" cannot be read: %2").arg(path, file.errorString()),
-               kUploadCaption);
-        return;
-    }
-    // The header counts the file and its checksum in 32 bits.
-    if (quint64(data.size()) > quint64(std::numeric_limits<uint32_t>::max()) - 2) {
-        report(QStringLiteral("The file \"%1\" is too large to upload.").arg(path), kUploadCaption);
-        return;
-    }
-
-    session_->setChartFile(path);
-    label3_->setText(QFileInfo(path).fileName());
-    // A '{' or 'd' the controller sent before the header is no answer to it.
-    session_->takeArrivedBytes();
-    upload_->start(data);
-    uploadWatch_.start();
-    session_->setRequestMode(RequestUpload);
-    session_->runParserOnce();
+    if (session_ && session_->startUpload(path))
+        label3_->setText(QFileInfo(path).fileName());
 }
 
 // ---- closing -------------------------------------------------------------
 
 void TForm3::done(int result)
 {
-    // The operator gave up on a running upload; the closing step that
-    // follows sends the close frame.
-    if (upload_ && upload_->active())
-        stopUpload(QString());
     QDialog::done(result);
     if (!quietClose_)
         FormClose();
@@ -334,7 +312,7 @@ void TForm3::done(int result)
 void TForm3::FormClose()
 {
     if (session_)
-        session_->deviceSettingsClosed();
+        session_->close();
 }
 
 void TForm3::closeQuietly()
@@ -388,51 +366,6 @@ bool TForm3::eventFilter(QObject* watched, QEvent* event)
         }
     }
     return QDialog::eventFilter(watched, event);
-}
-
-// ---- firmware upload -----------------------------------------------------
-
-void TForm3::uploadStep()
-{
-    if (upload_)
-        upload_->step();
-}
-
-void TForm3::uploadAcknowledged(bool accepted)
-{
-    if (upload_)
-        upload_->acknowledged(accepted);
-}
-
-void TForm3::uploadProgress(int percent)
-{
-    progressBar1_->setValue(percent);
-}
-
-void TForm3::stopUpload(const QString& message)
-{
-    uploadWatch_.stop();
-    if (!upload_ || !upload_->active())
-        return;
-    upload_->stop();
-    progressBar1_->setValue(0);
-    if (session_)
-        session_->setRequestMode(RequestData);
-    if (!message.isEmpty())
-        report(message, kUploadCaption);
-}
-
-void TForm3::uploadCompleted()
-{
-    uploadWatch_.stop();
-    // Runs inside the parser call: the controller restarts with its new
-    // firmware, so the link goes; the message waits until the call is over.
-    session_->closeClient(false);
-    close();
-    session_->dropLinks(false);
-    session_->setRequestMode(RequestData);
-    progressBar1_->setValue(100);
-    QTimer::singleShot(0, this, [this] { report(kUploadDone, kUploadCaption); });
 }
 
 void TForm3::report(const QString& text, const QString& caption)

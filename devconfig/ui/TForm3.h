@@ -3,36 +3,39 @@
 // and the firmware upgrade with its progress bar.
 #pragma once
 
-#include "devconfig/DeviceSession.h"
-#include "devconfig/FirmwareUpload.h"
 #include "devconfig/SettingsTexts.h"
 
 #include <QDialog>
-#include <QTimer>
 
 #include <functional>
-#include <memory>
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
+class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QProgressBar;
-class QPushButton;
 class TForm2;
 
-class TForm3 : public QDialog, private obr9::FirmwareUploadListener {
+namespace obr9 {
+class DeviceConfigSession;
+struct SettingsRecord;
+} // namespace obr9
+
+class TForm3 : public QDialog {
     Q_OBJECT
 public:
     explicit TForm3(QWidget* parent = nullptr);
     ~TForm3() override;
 
-    // The session whose link and parser the dialog uses, and the login
-    // dialog it replaces when the record arrives.
-    void attach(obr9::DeviceSession* session, TForm2* login);
+    // The session the dialog shows and forwards to, and the login dialog it
+    // replaces when the record arrives.
+    void attach(obr9::DeviceConfigSession* session, TForm2* login);
 
-    // The receive parser delivered the 145-byte record: fill, then show.
-    void fillFromRecord(const uint8_t* record, int size);
+    // The record of an accepted login: fill, then show.
+    void fillFromRecord(const obr9::SettingsRecord& record);
 
     // The dialog's contents as texts and item indexes, and back.
     obr9::SettingsTexts texts() const;
@@ -50,22 +53,12 @@ public:
 
     // Runs whenever the dialog closes, whatever closed it.
     void FormClose();
-    // The link was dropped by the connection manager, which runs the
-    // closing step itself: hide without running it a second time.
+    // The session ended without this dialog (saved, uploaded, or the link
+    // dropped): hide without running the closing step a second time.
     void closeQuietly();
 
     void MaskEdit1Exit();
     void CheckBox1Click();
-
-    // The receive parser's upload hooks.
-    void uploadStep();
-    void uploadAcknowledged(bool accepted);
-    obr9::FirmwareUpload* upload() { return upload_.get(); }
-    // Looks for an overdue upload twice a second while one runs.
-    static constexpr int kUploadWatchMs = 500;
-    // Ends a running upload: the bar goes back to 0 and the parser to data
-    // frames. message: shown to the operator when not empty.
-    void stopUpload(const QString& message);
 
     void done(int result) override;
 
@@ -73,15 +66,16 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void uploadProgress(int percent) override;
-    void uploadCompleted() override;
+    QGroupBox* buildLanGroup();
+    void buildAddressRows(QGridLayout* grid, int& row);
+    void buildDestinationRows(QGridLayout* grid, int& row);
+    QGroupBox* buildRsGroup();
+    QLayout* buildButtons();
     void report(const QString& text, const QString& caption);
 
-    obr9::DeviceSession* session_ = nullptr;
+    obr9::DeviceConfigSession* session_ = nullptr;
     TForm2* login_ = nullptr;
-    std::unique_ptr<obr9::FirmwareUpload> upload_;
     bool quietClose_ = false;
-    QTimer uploadWatch_;
 
     QCheckBox* checkBox1_ = nullptr;
     QLineEdit* edit1_ = nullptr;

@@ -68,10 +68,10 @@ void TForm3::setTexts(const SettingsTexts& t)
     maskEdit6_->setText(t.rsId);
 }
 
-void TForm3::fillFromRecord(const uint8_t* record, int size)
+void TForm3::fillFromRecord(const SettingsRecord& record)
 {
     SettingsTexts t = texts();
-    t.fill(SettingsRecord::decode(record, size));
+    t.fill(record);
     setTexts(t);
     if (login_) {
         login_->hide();

@@ -66,6 +66,7 @@ class TestDeviceConfig : public QObject {
         user::click(in<QPushButton>(window, button));
     }
     uint8_t requestMode() { return app_.form->link().parser().requestMode(); }
+    DeviceConfigSession& session() { return app_.form->program().deviceConfig(); }
 
     void connectTo(quint16 port)
     {
@@ -442,7 +443,7 @@ private slots:
         PeerController peer;
         openWithPeer(peer, sampleRecord());
         qint64 now = 1'000'000;
-        form3_->upload()->setClock([&now] { return now; });
+        session().upload().setClock([&now] { return now; });
         const QString path = writeFile(QStringLiteral("fw.bin"), firmware(600));
         form3_->fileChooser = [&](const QString&) { return path; };
         auto* bar = in<QProgressBar>(form3_, "ProgressBar1");
@@ -452,21 +453,21 @@ private slots:
         peer.send("{");
         QCOMPARE(peer.readExactly(264).size(), 264);
         now += 14'000;
-        QTest::qWait(3 * TForm3::kUploadWatchMs);
-        QVERIFY(form3_->upload()->active());
+        QTest::qWait(3 * DeviceConfigSession::kUploadWatchMs);
+        QVERIFY(session().upload().active());
         peer.send("{");
         QCOMPARE(peer.readExactly(264).size(), 264);
         QTRY_COMPARE(bar->value(), 43);
 
         now += 29'999;
-        QTest::qWait(3 * TForm3::kUploadWatchMs);
-        QVERIFY(form3_->upload()->active());
+        QTest::qWait(3 * DeviceConfigSession::kUploadWatchMs);
+        QVERIFY(session().upload().active());
         QVERIFY(app_.reporter.messages.isEmpty());
         now += 1;
         QTRY_COMPARE(app_.reporter.messages.size(), 1);
         QCOMPARE(app_.reporter.messages.first().caption, QStringLiteral("wysylanie pliku"));
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("30 s")));
-        QVERIFY(!form3_->upload()->active());
+        QVERIFY(!session().upload().active());
         QCOMPARE(bar->value(), 0);
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QVERIFY(form3_->isVisible());
@@ -497,7 +498,7 @@ private slots:
 
         user::click(in<QPushButton>(form3_, "Button2"));
         QVERIFY(!form3_->isVisible());
-        QVERIFY(!form3_->upload()->active());
+        QVERIFY(!session().upload().active());
         QCOMPARE(bar->value(), 0);
         QCOMPARE(requestMode(), uint8_t(RequestData));
         QCOMPARE(peer.readExactly(2), bytes("FF 00"));
@@ -517,7 +518,7 @@ private slots:
         QCOMPARE(app_.reporter.messages.size(), 1);
         QVERIFY(app_.reporter.messages.first().text.contains(QStringLiteral("missing.bin")));
         QCOMPARE(requestMode(), uint8_t(RequestData));
-        QVERIFY(!form3_->upload()->active());
+        QVERIFY(!session().upload().active());
         QCOMPARE(app_.form->program().chartFileName(), QStringLiteral("plik"));
         QVERIFY(!main<QPlainTextEdit>("DebugMemo")
                      ->toPlainText()

@@ -11,6 +11,7 @@
 #include "ControllerFrames.h"
 #include "PtyPair.h"
 #include "TestBytes.h"
+#include "devconfig/SettingsBytes.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -74,6 +75,18 @@ void send(QTcpSocket& socket, const QByteArray& data)
     socket.flush();
 }
 
+// Nothing more arrives within ms; the program's loop keeps running.
+bool staysQuiet(QTcpSocket& socket, int ms)
+{
+    QTest::qWait(ms);
+    return socket.bytesAvailable() == 0;
+}
+
+struct Messages : Reporter {
+    void report(const OperatorMessage& message) override { list << message; }
+    QList<OperatorMessage> list;
+};
+
 } // namespace
 
 class TestProgram : public QObject {
@@ -82,6 +95,7 @@ class TestProgram : public QObject {
     std::unique_ptr<QTemporaryDir> dir_;
     std::unique_ptr<Program> program_;
     QStringList memo_;
+    Messages messages_;
 
     // "connect" ticked on the given controller's port.
     std::unique_ptr<QTcpSocket> connectTo(QTcpServer& controller)
@@ -108,6 +122,8 @@ private slots:
         QVERIFY(dir_->isValid());
         program_ = std::make_unique<Program>();
         program_->startUp(QString());
+        program_->setReporter(&messages_);
+        messages_.list.clear();
         program_->recorder().setDirectory(dir_->path());
         program_->recorder().setClock([] { return kPinned; });
         program_->link().setListenAddress(QHostAddress::LocalHost);
@@ -322,6 +338,97 @@ private slots:
         QTRY_COMPARE(program_->hq2().reading(0).internal, 19.0f);
         QCOMPARE(program_->hq2().reading(0).external, 20.5f);
         QCOMPARE(program_->caption(), captionPrefix + QStringLiteral("HQ2 connected"));
+    }
+
+    // An accepted login brings the settings record; saving it back sends the
+    // settings frame, lets it leave, and drops the link.
+    void loginReadsAndSavesTheControllerSettings()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        send(*peer, kIdentificationAnswer);
+        QTRY_VERIFY(program_->link().deviceAnswered());
+        DeviceConfigSession& session = program_->deviceConfig();
+        QSignalSpy read(&session, &DeviceConfigSession::settingsRecordRead);
+        QSignalSpy ended(&session, &DeviceConfigSession::ended);
+
+        QVERIFY(session.logIn(QStringLiteral("admin"), QStringLiteral("7961")));
+        QCOMPARE(readExactly(*peer, 29),
+                 kIdentificationRequest.left(16) + bytes("FF") + "admin" + bytes("00") + "7961" +
+                     bytes("00 00"));
+        send(*peer, bytes("FF FE 00 FE 01") + sampleRecord() + bytes("00"));
+        QTRY_COMPARE(read.size(), 1);
+        const SettingsRecord record = session.record();
+        QCOMPARE(record.name, QByteArray("Kotlownia"));
+        QCOMPARE(record.ip, (AddressBytes{10, 0, 0, 7}));
+        QCOMPARE(record.destinationPort, uint16_t(8090));
+        QCOMPARE(record.stopBits, uint8_t(2));
+        QVERIFY(session.isOpen());
+        QVERIFY(program_->link().settingsDialogActive());
+
+        // What the dialog adds of its own: DHCP off, port, user, password.
+        SettingsTexts texts;
+        texts.port = QStringLiteral("8090");
+        texts.user = QStringLiteral("admin");
+        texts.password = QStringLiteral("7961");
+        texts.fill(record);
+        QVERIFY(session.saveSettings(texts));
+        QCOMPARE(readExactly(*peer, 171), sampleFrame());
+        QVERIFY(!program_->link().connectChecked());
+        QVERIFY(!program_->link().settingsDialogActive());
+        QCOMPARE(program_->parser().requestMode(), uint8_t(RequestData));
+        QCOMPARE(ended.size(), 1);
+        QVERIFY(!session.isOpen());
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+        QVERIFY(messages_.list.isEmpty());
+    }
+
+    // Header, then blocks each after a '{'; a 'd' sends the last frame again;
+    // the last '{' completes: the link goes and the message follows.
+    void firmwareUploadAdvancesOnAcknowledgements()
+    {
+        QTcpServer controller;
+        QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
+        auto peer = connectTo(controller);
+        QVERIFY(peer);
+        send(*peer, kIdentificationAnswer);
+        QTRY_VERIFY(program_->link().deviceAnswered());
+        const QString path = dir_->filePath("fw.bin");
+        QFile fw(path);
+        QVERIFY(fw.open(QIODevice::WriteOnly) && fw.write(QByteArray(600, '\0')) == 600);
+        fw.close();
+        DeviceConfigSession& session = program_->deviceConfig();
+        QList<int> bar;
+        connect(&session, &DeviceConfigSession::uploadProgressed, this,
+                [&bar](int percent) { bar << percent; });
+
+        QVERIFY(session.startUpload(path));
+        QCOMPARE(program_->chartFileName(), path);
+        QCOMPARE(readExactly(*peer, 8), bytes("FF 09 5A 02 00 00 64 01")); // 600 + 2 bytes
+        send(*peer, "{");
+        QCOMPARE(readExactly(*peer, 264), QByteArray(264, '\0'));
+        send(*peer, "d");
+        QCOMPARE(readExactly(*peer, 264), QByteArray(264, '\0'));
+        send(*peer, "x{");
+        QCOMPARE(readExactly(*peer, 264), QByteArray(264, '\0'));
+        QVERIFY(staysQuiet(*peer, 50));
+        send(*peer, "{");
+        // The last block ends with the file checksum: the start value 602.
+        QCOMPARE(readExactly(*peer, 74), QByteArray(72, '\0') + bytes("5A 02"));
+        QVERIFY(session.upload().active());
+        send(*peer, "{{");
+        QTRY_COMPARE(messages_.list.size(), 1);
+        QCOMPARE(messages_.list.first(),
+                 (OperatorMessage{QStringLiteral("Wysylanie pliku zakonczone powodzeniem"),
+                                  QStringLiteral("wysylanie pliku")}));
+        QCOMPARE(bar, (QList<int>{0, 0, 43, 87, 100})); // header, then each block's share sent before it
+        QVERIFY(!session.upload().active());
+        QVERIFY(!program_->link().connectChecked());
+        QCOMPARE(program_->parser().requestMode(), uint8_t(RequestData));
+        QTRY_COMPARE(peer->state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(peer->bytesAvailable(), 0); // the close frame went to the closed link
     }
 
     // Each second: chart saves, then the relay countdown, then the seconds.
