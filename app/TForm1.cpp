@@ -171,6 +171,10 @@ void TForm1::attachDialogs(TForm2* login, TForm3* settings, TForm4* charts, TFor
         program_->recording().voltageIntervalIndex = form5_->voltageIntervals()->currentIndex();
         program_->recording().temperatureIntervalIndex =
             form5_->temperatureIntervals()->currentIndex();
+        if (form4_) {
+            connect(form5_, &TForm5::chartChoiceChanged, form4_, &TForm4::setChartChoice);
+            form5_->announceChartChoice();
+        }
     }
     if (form2_)
         form2_->attach(&p->deviceConfig());
@@ -376,15 +380,8 @@ void TForm1::Button9Click()
 
 void TForm1::Button12Click()
 {
-    if (!form4_)
-        return;
-    std::array<QString, 8> names;
-    for (int k = 0; k < 8; ++k)
-        names[size_t(k)] = QStringLiteral("Temp%1").arg(k + 1);
-    if (form5_)
-        names = form5_->channelNames();
-    form4_->showCharts(names, form5_ ? form5_->voltageItem() : QString(),
-                       form5_ ? form5_->temperatureItem() : QString());
+    if (form4_)
+        form4_->showCharts();
 }
 
 void TForm1::Button13Click()

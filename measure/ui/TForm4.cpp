@@ -301,20 +301,25 @@ void TForm4::setTimeLabels(const std::array<QLabel*, 6>& labels,
         labels[n]->setText(texts[n]);
 }
 
-void TForm4::showCharts(const std::array<QString, 8>& channelNames, const QString& voltageItem,
-                        const QString& temperatureItem)
+void TForm4::setChartChoice(const std::array<QString, 8>& channelNames,
+                            const QString& voltageItem, const QString& temperatureItem)
+{
+    choice_ = {channelNames, voltageItem, temperatureItem};
+}
+
+void TForm4::showCharts()
 {
     if (temperatureKind() == TemperatureKind::EightTemperatures) {
         for (int k = 0; k < 8; ++k)
-            checkBoxes_[size_t(k)]->setText(channelNames[size_t(k)]);
+            checkBoxes_[size_t(k)]->setText(choice_.names[size_t(k)]);
         label32_->setText(QStringLiteral("Temperature"));
     } else {
         checkBoxes_[0]->setText(QStringLiteral("Temperature"));
         checkBoxes_[1]->setText(QStringLiteral("Humidity"));
         label32_->setText(QStringLiteral("Temp / Hum"));
     }
-    setTimeLabels(voltageTime_, SC::voltageSpan(voltageItem));
-    setTimeLabels(temperatureTime_, SC::temperatureSpan(temperatureItem));
+    setTimeLabels(voltageTime_, SC::voltageSpan(choice_.voltageItem));
+    setTimeLabels(temperatureTime_, SC::temperatureSpan(choice_.temperatureItem));
     show();
     raise();
     activateWindow();

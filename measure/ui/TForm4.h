@@ -75,16 +75,26 @@ public:
     // the last good scale is used.
     void RysujWykres();
 
-    // The "Charts" button: channel captions from the settings dialog's names
+    // The channel settings dialog's names and the sampling items it shows,
+    // told here whenever the operator (or the controller) changes them.
+    void setChartChoice(const std::array<QString, 8>& channelNames, const QString& voltageItem,
+                        const QString& temperatureItem);
+    // The "Charts" button: channel captions from the chosen names
     // (eight-temperature sensor) or "Temperature" and "Humidity", the two
-    // time scales from the sampling items shown there, then shows the window.
-    void showCharts(const std::array<QString, 8>& channelNames, const QString& voltageItem,
-                    const QString& temperatureItem);
+    // time scales from the chosen sampling items, then shows the window.
+    void showCharts();
 
     // The scale the next temperature redraw uses.
     obr9::StripChart::TemperatureScale lastGoodScale() const { return lastGoodScale_; }
 
 private:
+    struct ChartChoice {
+        std::array<QString, 8> names{"Temp1", "Temp2", "Temp3", "Temp4",
+                                     "Temp5", "Temp6", "Temp7", "Temp8"};
+        QString voltageItem;
+        QString temperatureItem;
+    };
+
     void buildVoltageChart(QWidget* content);
     void buildTemperatureChart(QWidget* content);
     void buildChannelList(QWidget* content);
@@ -118,4 +128,5 @@ private:
 
     obr9::StripChart::TemperatureScale lastGoodScale_;
     QString reportedText_; // the bad "range" and "Tmin" last reported
+    ChartChoice choice_;
 };

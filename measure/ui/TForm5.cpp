@@ -47,6 +47,7 @@ TForm5::TForm5(QWidget* parent)
         edit->setGeometry(84, 12 + 30 * k, 150, 24);
         caption->setBuddy(edit);
         nameFields_[size_t(k)] = edit;
+        connect(edit, &QLineEdit::textChanged, this, &TForm5::announceChartChoice);
     }
 
     auto* voltageCaption = new QLabel(QStringLiteral("Voltage sampling interval"), this);
@@ -74,10 +75,12 @@ TForm5::TForm5(QWidget* parent)
                           QStringLiteral("1/10h"), QString()});
     comboBox1_->setCurrentIndex(0);
     comboBox1_->setGeometry(250, 94, 165, 26);
+    connect(comboBox2_, &QComboBox::editTextChanged, this, &TForm5::announceChartChoice);
 
     for (QComboBox* box : {comboBox1_, comboBox2_})
         connect(box, &QComboBox::currentIndexChanged, this, [this] {
             emit samplingShown(comboBox2_->currentIndex(), comboBox1_->currentIndex());
+            announceChartChoice();
         });
 
     button1_ = new QPushButton(QStringLiteral("Save "), this);
@@ -102,6 +105,11 @@ std::array<QString, 8> TForm5::channelNames() const
 
 QString TForm5::voltageItem() const { return shownItem(comboBox2_); }
 QString TForm5::temperatureItem() const { return shownItem(comboBox1_); }
+
+void TForm5::announceChartChoice()
+{
+    emit chartChoiceChanged(channelNames(), voltageItem(), temperatureItem());
+}
 
 void TForm5::Button1Click()
 {

@@ -65,7 +65,14 @@ public:
     void Button1Click(); // "Save "
     void Button2Click(); // "Cancel"
 
+    // Sends chartChoiceChanged with what the dialog shows now.
+    void announceChartChoice();
+
 signals:
+    // A name or a shown sampling item changed: what the chart window's
+    // "Charts" takes.
+    void chartChoiceChanged(const std::array<QString, 8>& names, const QString& voltageItem,
+                            const QString& temperatureItem);
     // The sampling items shown changed (-1: none selected), the indexes
     // recorded lines carry.
     void samplingShown(int voltageIndex, int temperatureIndex);

@@ -345,7 +345,8 @@ private slots:
         std::array<QString, 8> names;
         for (int k = 0; k < 8; ++k)
             names[size_t(k)] = QStringLiteral("Name%1").arg(k);
-        form_->showCharts(names, QStringLiteral("1/2s"), QStringLiteral("1/1min"));
+        form_->setChartChoice(names, QStringLiteral("1/2s"), QStringLiteral("1/1min"));
+        form_->showCharts();
         QVERIFY(form_->isVisible());
         QCOMPARE(form_->channelBox(7)->text(), QStringLiteral("Name7"));
         QCOMPARE(form_->kindLabel()->text(), QStringLiteral("Temperature"));
@@ -358,7 +359,8 @@ private slots:
 
         // No span for the empty item: the temperature scale stays.
         state_.temperatureKind = TemperatureKind::TemperatureHumidity;
-        form_->showCharts(names, QStringLiteral("10/s"), QString());
+        form_->setChartChoice(names, QStringLiteral("10/s"), QString());
+        form_->showCharts();
         QCOMPARE(form_->channelBox(0)->text(), QStringLiteral("Temperature"));
         QCOMPARE(form_->channelBox(1)->text(), QStringLiteral("Humidity"));
         QCOMPARE(form_->channelBox(2)->text(), QStringLiteral("Name2"));
