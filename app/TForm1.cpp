@@ -413,10 +413,10 @@ void TForm1::PageControl1Change()
 
 void TForm1::showDiagnostics(const ParserDiagnostics& d)
 {
-    label2_->setText(DiagnosticTexts::payloadLength(d));
-    label20_->setText(DiagnosticTexts::spareCounter(d));
-    label23_->setText(DiagnosticTexts::parserState(d));
-    label24_->setText(DiagnosticTexts::payloadIndex(d));
+    label2_->setText(QStringLiteral("DTR=") + QString::number(d.payloadLength));
+    label20_->setText(QStringLiteral("FBPtr=") + QString::number(d.spareCounter));
+    label23_->setText(QStringLiteral("mode=") + QString::number(d.parserState));
+    label24_->setText(QStringLiteral("ptr=") + QString::number(d.payloadIndex));
 }
 
 void TForm1::showSensorKind(obr9::TemperatureKind kind)

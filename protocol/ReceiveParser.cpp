@@ -250,24 +250,4 @@ void ReceiveParser::flushMessages()
         reporter_->report(message);
 }
 
-QString DiagnosticTexts::payloadLength(const ParserDiagnostics& d)
-{
-    return QStringLiteral("DTR=") + QString::number(d.payloadLength);
-}
-
-QString DiagnosticTexts::spareCounter(const ParserDiagnostics& d)
-{
-    return QStringLiteral("FBPtr=") + QString::number(d.spareCounter);
-}
-
-QString DiagnosticTexts::parserState(const ParserDiagnostics& d)
-{
-    return QStringLiteral("mode=") + QString::number(d.parserState);
-}
-
-QString DiagnosticTexts::payloadIndex(const ParserDiagnostics& d)
-{
-    return QStringLiteral("ptr=") + QString::number(d.payloadIndex);
-}
-
 } // namespace obr9

@@ -97,14 +97,6 @@ private:
     bool inRead_ = false;
 };
 
-// Texts of the four hidden diagnostic labels.
-struct DiagnosticTexts {
-    static QString payloadLength(const ParserDiagnostics& d);
-    static QString spareCounter(const ParserDiagnostics& d);
-    static QString parserState(const ParserDiagnostics& d);
-    static QString payloadIndex(const ParserDiagnostics& d);
-};
-
 inline const OperatorMessage kLoginRefusedMessage{
     QStringLiteral("nieprawidlowa nazwa uzytkownika lub haslo"), QStringLiteral("haslo")};
 

@@ -426,6 +426,11 @@ private slots:
         QTRY_COMPARE(control<QLabel>("Label17")->text(),
                      QStringLiteral(u"Pompa ciep\u0142a=21.5\u00B0C"));
         QCOMPARE(control<QLabel>("Label21")->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXY=-50\u00B0C"));
+        // The hidden diagnostic labels: the parser's state after the frame.
+        QCOMPARE(control<QLabel>("Label2")->text(), QStringLiteral("DTR=216"));
+        QCOMPARE(control<QLabel>("Label20")->text(), QStringLiteral("FBPtr=0"));
+        QCOMPARE(control<QLabel>("Label23")->text(), QStringLiteral("mode=0"));
+        QCOMPARE(control<QLabel>("Label24")->text(), QStringLiteral("ptr=216"));
 
         QFile csv(app_.path("temperatures.csv"));
         QVERIFY(csv.open(QIODevice::ReadOnly));

@@ -261,10 +261,6 @@ private slots:
         QCOMPARE(f.log.lastDiagnostics.payloadIndex, 3);
         QCOMPARE(f.log.lastDiagnostics.parserState, 5);
         QCOMPARE(f.log.lastDiagnostics.spareCounter, 0);
-        QCOMPARE(DiagnosticTexts::payloadLength(f.log.lastDiagnostics), QStringLiteral("DTR=216"));
-        QCOMPARE(DiagnosticTexts::spareCounter(f.log.lastDiagnostics), QStringLiteral("FBPtr=0"));
-        QCOMPARE(DiagnosticTexts::parserState(f.log.lastDiagnostics), QStringLiteral("mode=5"));
-        QCOMPARE(DiagnosticTexts::payloadIndex(f.log.lastDiagnostics), QStringLiteral("ptr=3"));
     }
 
     // An identification answer half received when the mode is set back to
