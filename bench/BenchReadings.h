@@ -10,11 +10,10 @@
 //   counts random over 64 steps.
 #pragma once
 
-#include "protocol/Checksums.h"
+#include "BenchModuleFrames.h"
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 enum class ReadingKind { Quantised, Noisy };
@@ -53,19 +52,8 @@ inline uint16_t benchCount(ReadingKind kind, int ch, int64_t second)
 inline std::vector<uint8_t> benchAnswer(ReadingKind kind, int64_t second)
 {
     std::vector<uint8_t> out;
-    for (int ch = 0; ch < 16; ++ch) {
-        uint8_t f[20] = {uint8_t(ch), 0, 0, 2};
-        const float internal = benchTemperature(kind, 2 * ch, second);
-        const float external = benchTemperature(kind, 2 * ch + 1, second);
-        const uint16_t count = benchCount(kind, ch, second);
-        std::memcpy(f + 4, &internal, 4);
-        std::memcpy(f + 8, &external, 4);
-        f[12] = uint8_t(count);
-        f[13] = uint8_t(count >> 8);
-        const uint16_t crc = Crc16Modbus(f, 0, 18);
-        f[18] = uint8_t(crc);
-        f[19] = uint8_t(crc >> 8);
-        out.insert(out.end(), f, f + 20);
-    }
+    for (int ch = 0; ch < 16; ++ch)
+        appendModuleFrame(out, ch, benchTemperature(kind, 2 * ch, second),
+                          benchTemperature(kind, 2 * ch + 1, second), benchCount(kind, ch, second));
     return out;
 }
