@@ -27,6 +27,27 @@ QString nameFallback(int n)
 
 SettingsKeyTable::SettingsKeyTable()
 {
+    declareKeys();
+    declareReadOrder();
+    declareWriteOrder();
+    Q_ASSERT(m_writeOrder.size() == m_keys.size());
+    Q_ASSERT(m_readOrder.size() == m_keys.size() - 1);
+}
+
+void SettingsKeyTable::readFamily(const char* family, int first, int last)
+{
+    for (int n = first; n <= last; ++n)
+        m_readOrder.append(indexOf(indexed(family, n)));
+}
+
+void SettingsKeyTable::writeFamily(const char* family, int first, int last)
+{
+    for (int n = first; n <= last; ++n)
+        m_writeOrder.append(indexOf(indexed(family, n)));
+}
+
+void SettingsKeyTable::declareKeys()
+{
     using T = SettingsReadType;
     using P = SettingsReadPolicy;
 
@@ -54,28 +75,21 @@ SettingsKeyTable::SettingsKeyTable()
     addSingle("Range", T::Text, P::Never);
     addSingle("pgCtrl", T::Integer, P::Always);
     m_bindings.resize(m_keys.size());
+}
 
+// Start-up: relay page, channel names and limits, channel lists, options.
+void SettingsKeyTable::declareReadOrder()
+{
     auto read = [this](const QString& name) { m_readOrder.append(indexOf(name)); };
-    auto write = [this](const QString& name) { m_writeOrder.append(indexOf(name)); };
-    auto readRange = [&](const char* family, int first, int last) {
-        for (int n = first; n <= last; ++n)
-            read(indexed(family, n));
-    };
-    auto writeRange = [&](const char* family, int first, int last) {
-        for (int n = first; n <= last; ++n)
-            write(indexed(family, n));
-    };
-
-    // Start-up: relay page, channel names and limits, channel lists, options.
-    readRange("outName", 0, 31);
+    readFamily("outName", 0, 31);
     for (int n = 0; n < 32; ++n) {
         read(indexed("ImgOffName", n));
         read(indexed("ImgOnName", n));
     }
-    readRange("outMode", 0, 31);
-    readRange("outTime", 0, 31);
-    readRange("ID", 0, 3);
-    readRange("devName", 0, 3);
+    readFamily("outMode", 0, 31);
+    readFamily("outTime", 0, 31);
+    readFamily("ID", 0, 3);
+    readFamily("devName", 0, 3);
     for (int i = 0; i < 16; ++i) {
         read(indexed("name", 9 + i));
         read(indexed("name", 25 + i));
@@ -92,8 +106,11 @@ SettingsKeyTable::SettingsKeyTable()
     }
     for (const char* name : {"index", "3DView", "AutoPan", "recordTemperatures", "recordVoltages", "VTSwitch", "period", "pgCtrl"})
         read(QLatin1StringView(name));
+}
 
-    // Shutdown.
+void SettingsKeyTable::declareWriteOrder()
+{
+    auto write = [this](const QString& name) { m_writeOrder.append(indexOf(name)); };
     for (int i = 0; i < 16; ++i) {
         write(indexed("name", 9 + i));
         write(indexed("name", 25 + i));
@@ -103,22 +120,19 @@ SettingsKeyTable::SettingsKeyTable()
         write(indexed("TEXTmax", i));
         write(indexed("TEXTmin", i));
     }
-    writeRange("chan", 0, 31);
-    writeRange("chanV", 0, 15);
+    writeFamily("chan", 0, 31);
+    writeFamily("chanV", 0, 15);
     for (const char* name : {"VTSwitch", "3DView", "AutoPan", "recordTemperatures", "recordVoltages", "Range", "period"})
         write(QLatin1StringView(name));
-    writeRange("outName", 0, 31);
+    writeFamily("outName", 0, 31);
     write(QStringLiteral("index"));
-    writeRange("ID", 0, 3);
+    writeFamily("ID", 0, 3);
     write(QStringLiteral("pgCtrl"));
-    writeRange("devName", 0, 3);
-    writeRange("ImgOffName", 0, 31);
-    writeRange("ImgOnName", 0, 31);
-    writeRange("outMode", 0, 31);
-    writeRange("outTime", 0, 31);
-
-    Q_ASSERT(m_writeOrder.size() == m_keys.size());
-    Q_ASSERT(m_readOrder.size() == m_keys.size() - 1);
+    writeFamily("devName", 0, 3);
+    writeFamily("ImgOffName", 0, 31);
+    writeFamily("ImgOnName", 0, 31);
+    writeFamily("outMode", 0, 31);
+    writeFamily("outTime", 0, 31);
 }
 
 void SettingsKeyTable::addFamily(const char* family, int first, int last, SettingsReadType type, SettingsReadPolicy policy)

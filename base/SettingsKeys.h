@@ -94,6 +94,13 @@ private:
         Current current;
     };
 
+    // The keys with their types and policies, then the order start-up reads
+    // them in and the order shutdown writes them in.
+    void declareKeys();
+    void declareReadOrder();
+    void declareWriteOrder();
+    void readFamily(const char* family, int first, int last);
+    void writeFamily(const char* family, int first, int last);
     void addFamily(const char* family, int first, int last, SettingsReadType type, SettingsReadPolicy policy);
     void addSingle(const char* name, SettingsReadType type, SettingsReadPolicy policy);
     int indexOf(const QString& name) const;

@@ -108,6 +108,9 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // The table's keys (names and limits), and the lists' and control tab's.
+    void bindTableSettings(obr9::SettingsKeyTable& keys);
+    void bindControlSettings(obr9::SettingsKeyTable& keys);
     // What the model reports.
     void showModel();
     void statisticsUpdated(const obr9::ModuleStreamStatistics& statistics);

@@ -14,6 +14,12 @@ using namespace obr9;
 
 void ModulePage::bindSettings(SettingsKeyTable& keys)
 {
+    bindTableSettings(keys);
+    bindControlSettings(keys);
+}
+
+void ModulePage::bindTableSettings(SettingsKeyTable& keys)
+{
     keys.bindFamily(
         QStringLiteral("name"),
         [this](int n, const SettingsValue& v) {
@@ -53,7 +59,10 @@ void ModulePage::bindSettings(SettingsKeyTable& keys)
             },
             [this, c](int n) { return table_->cellText(c, n + 1); });
     }
+}
 
+void ModulePage::bindControlSettings(SettingsKeyTable& keys)
+{
     auto tickKey = [](QListWidget* list) {
         return [list](int n, const SettingsValue& v) {
             if (n >= list->count())
