@@ -109,6 +109,18 @@ class TestProgram : public QObject {
         return socket;
     }
 
+    // Connected, and the controller has answered the identification request.
+    std::unique_ptr<QTcpSocket> answeredPeer(QTcpServer& controller)
+    {
+        auto socket = connectTo(controller);
+        if (!socket)
+            return socket;
+        send(*socket, kIdentificationAnswer);
+        if (!QTest::qWaitFor([this] { return program_->link().deviceAnswered(); }, 5000))
+            socket.reset();
+        return socket;
+    }
+
     QByteArray file(const char* name) const
     {
         QFile f(dir_->filePath(QString::fromLatin1(name)));
@@ -234,10 +246,8 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        auto peer = connectTo(controller);
+        auto peer = answeredPeer(controller);
         QVERIFY(peer);
-        send(*peer, kIdentificationAnswer);
-        QTRY_VERIFY(program_->link().deviceAnswered());
         for (int s = 0; s < 16; ++s)
             program_->Timer2Timer();
         QVERIFY(program_->link().connectChecked());
@@ -346,10 +356,8 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        auto peer = connectTo(controller);
+        auto peer = answeredPeer(controller);
         QVERIFY(peer);
-        send(*peer, kIdentificationAnswer);
-        QTRY_VERIFY(program_->link().deviceAnswered());
         DeviceConfigSession& session = program_->deviceConfig();
         QSignalSpy read(&session, &DeviceConfigSession::settingsRecordRead);
         QSignalSpy ended(&session, &DeviceConfigSession::ended);
@@ -391,10 +399,8 @@ private slots:
     {
         QTcpServer controller;
         QVERIFY(controller.listen(QHostAddress::LocalHost, 0));
-        auto peer = connectTo(controller);
+        auto peer = answeredPeer(controller);
         QVERIFY(peer);
-        send(*peer, kIdentificationAnswer);
-        QTRY_VERIFY(program_->link().deviceAnswered());
         const QString path = dir_->filePath("fw.bin");
         QFile fw(path);
         QVERIFY(fw.open(QIODevice::WriteOnly) && fw.write(QByteArray(600, '\0')) == 600);
